@@ -1,0 +1,271 @@
+// The timeline reader's byte-level rules, and the faults it must survive.
+#include "framework/script.h"
+#include "tests/recording_callback.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+using tarvo64k::Effect;
+using tarvo64k::Script;
+using tarvo64k::Trigger;
+
+namespace {
+
+class ScriptReader : public ::testing::Test {
+protected:
+    ScriptReader() {
+        for (const char* name : {"crash", "radialblur", "fade"}) {
+            scenes.push_back(std::make_unique<RecordingCallback>(name, &log));
+            script.addCallback(name, scenes.back().get());
+        }
+    }
+
+    void read(const std::string& timeline) {
+        script.parse(reinterpret_cast<const unsigned char*>(timeline.data()),
+                     static_cast<unsigned int>(timeline.size()));
+    }
+    tarvo64k::Callback* scene(const std::string& name) {
+        for (tarvo64k::CallbackEntry* entry : script.callbacks)
+            if (entry->name == name)
+                return entry->callback;
+        return nullptr;
+    }
+    std::string nameOf(const Trigger* trigger) { return trigger->name ? trigger->name : "(none)"; }
+
+    std::vector<RecordedCall> log;
+    std::vector<std::unique_ptr<RecordingCallback>> scenes;
+    Script script;
+};
+
+const char kWorkedExample[] = "<effect start=\"10\" end=\"20\" name=\"crash\">\n"
+                              "<trigger start=\"1.5\" name=\"color\" value=\"white\"/>\n"
+                              "<trigger start=\"4\" delay=\"2\" repeat=\"3\" name=\"color\" "
+                              "value=\"white\"/>\n"
+                              "</effect>\n"
+                              "<effect start=\"12\" end=\"18\" name=\"radialblur\"/>\n";
+
+TEST_F(ScriptReader, WorkedExampleYieldsTwoEffects) {
+    read(kWorkedExample);
+    ASSERT_EQ(script.effects.size(), 2u);
+    const Effect* crash = script.effects[0];
+    EXPECT_FLOAT_EQ(crash->start, 10);
+    EXPECT_FLOAT_EQ(crash->end, 20);
+    EXPECT_EQ(crash->callback, scene("crash"));
+    ASSERT_EQ(crash->triggers.size(), 2u);
+    EXPECT_FLOAT_EQ(crash->triggers[0]->start, 1.5f);
+    EXPECT_EQ(crash->triggers[0]->repeat, 1);
+    EXPECT_STREQ(crash->triggers[0]->name, "color");
+    EXPECT_STREQ(crash->triggers[0]->value, "white");
+    EXPECT_FLOAT_EQ(crash->triggers[1]->start, 4);
+    EXPECT_FLOAT_EQ(crash->triggers[1]->delay, 2);
+    EXPECT_EQ(crash->triggers[1]->repeat, 3);
+
+    const Effect* blur = script.effects[1];
+    EXPECT_FLOAT_EQ(blur->start, 12);
+    EXPECT_FLOAT_EQ(blur->end, 18);
+    EXPECT_EQ(blur->callback, scene("radialblur"));
+    EXPECT_TRUE(blur->triggers.empty());
+    EXPECT_FLOAT_EQ(script.lastEnd, 20);
+    EXPECT_EQ(script.currentEffect, nullptr);
+
+    // Fired at the first frames at or after 11.5, 14, 16 and 18 s.
+    std::vector<float> fired;
+    for (float t = 10; t <= 20.01f; t += 0.25f) {
+        size_t before = log.size();
+        script.update(t);
+        for (size_t i = before; i < log.size(); ++i)
+            if (log[i].kind == "trigger")
+                fired.push_back(t);
+    }
+    EXPECT_EQ(fired, std::vector<float>({11.5f, 14, 16, 18}));
+}
+
+TEST_F(ScriptReader, SelfClosingEffectDoesNotTakeTriggers) {
+    std::string example = kWorkedExample;
+    example.erase(example.find("</effect>\n"), 10);
+    read(example + "<trigger name=\"late\"/>");
+    ASSERT_EQ(script.effects.size(), 2u);
+    ASSERT_EQ(script.effects[0]->triggers.size(), 3u);
+    EXPECT_STREQ(script.effects[0]->triggers[2]->name, "late");
+}
+
+TEST_F(ScriptReader, BlankFilesAndIgnoredTags) {
+    read("");
+    read(" \t\r\n ");
+    EXPECT_TRUE(script.effects.empty());
+
+    read("<?xml version=\"1.0\"?>\n<!-- no angle here -->\n<timeline>\n"
+         "<effect start=\"1\" end=\"2\" name=\"fade\"/>");
+    ASSERT_EQ(script.effects.size(), 1u);
+    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
+}
+
+TEST_F(ScriptReader, TextOutsideTagsEndsTheReading) {
+    read("<effect start=\"1\" end=\"2\" name=\"fade\"/>\n"
+         "<!-- a > b -->\n"
+         "<effect start=\"3\" end=\"4\" name=\"fade\"/>");
+    EXPECT_EQ(script.effects.size(), 1u);
+    read("oops <effect start=\"3\" end=\"4\" name=\"fade\"/>");
+    EXPECT_EQ(script.effects.size(), 1u);
+}
+
+TEST_F(ScriptReader, KeywordsNeedASpaceAndLowerCase) {
+    read("<effect\nstart=\"1\" end=\"2\" name=\"fade\"/>"
+         "<effect\tstart=\"1\" end=\"2\" name=\"fade\"/>"
+         "<Effect start=\"1\" end=\"2\" name=\"fade\"/>"
+         "<effect/>");
+    EXPECT_TRUE(script.effects.empty());
+    EXPECT_FLOAT_EQ(script.lastEnd, 0);
+}
+
+TEST_F(ScriptReader, SeparatorsBetweenAttributes) {
+    read("<effect start=\"1\" \t\n end=\"2\" name=\"fade\">"
+         "<trigger start=\"1\"\nname=\"lost\" value=\"kept\"/>"
+         "<trigger start=\"2\"\tvalue=\"lost\" name=\"kept\"/>"
+         "<trigger start=\"3\"name=\"lost\"/>"
+         "<trigger start = \"4\" name='x' value=\"v\"/>"
+         "</effect>");
+    ASSERT_EQ(script.effects.size(), 1u);
+    EXPECT_FLOAT_EQ(script.effects[0]->end, 2);
+    const std::vector<Trigger*>& triggers = script.effects[0]->triggers;
+    ASSERT_EQ(triggers.size(), 4u);
+    EXPECT_EQ(triggers[0]->name, nullptr);
+    EXPECT_STREQ(triggers[0]->value, "kept");
+    EXPECT_EQ(triggers[1]->value, nullptr);
+    EXPECT_STREQ(triggers[1]->name, "kept");
+    EXPECT_EQ(triggers[2]->name, nullptr);
+    EXPECT_FLOAT_EQ(triggers[2]->start, 3);
+    EXPECT_FLOAT_EQ(triggers[3]->start, 0);
+    EXPECT_EQ(triggers[3]->name, nullptr);
+    EXPECT_STREQ(triggers[3]->value, "v");
+}
+
+TEST_F(ScriptReader, SelfClosingIsDecidedByTheByteBeforeTheAngle) {
+    read("<effect start=\"5\" end=\"8\" name=\"fade\" />"
+         "<trigger name=\"dropped\"/>"
+         "<effect start=\"5\" end=\"8\" name=\"fade\"/ >"
+         "<trigger name=\"kept\"/>"
+         "</>"
+         "<trigger name=\"still kept\"/>"
+         "</trigger>"
+         "<trigger name=\"dropped\"/>");
+    ASSERT_EQ(script.effects.size(), 2u);
+    EXPECT_TRUE(script.effects[0]->triggers.empty());
+    ASSERT_EQ(script.effects[1]->triggers.size(), 2u);
+    EXPECT_STREQ(script.effects[1]->triggers[0]->name, "kept");
+    EXPECT_STREQ(script.effects[1]->triggers[1]->name, "still kept");
+}
+
+TEST_F(ScriptReader, NestedOpenEffectBecomesCurrent) {
+    read("<effect start=\"0\" end=\"9\" name=\"fade\">"
+         "<effect start=\"1\" end=\"2\" name=\"crash\">"
+         "<trigger name=\"inner\"/></effect><trigger name=\"dropped\"/>");
+    ASSERT_EQ(script.effects.size(), 2u);
+    EXPECT_TRUE(script.effects[0]->triggers.empty());
+    ASSERT_EQ(script.effects[1]->triggers.size(), 1u);
+}
+
+TEST_F(ScriptReader, NumbersReadAsStrtodDoes) {
+    read("<effect start=\" +1.5e1s\" end=\"abc\" name=\"fade\">"
+         "<trigger start=\"0x10\" delay=\"-.5\" repeat=\"7.99\"/>"
+         "<trigger repeat=\"-2.5\" start=\"\"/>"
+         "<trigger repeat=\"1e30\" delay=\"1e300\"/></effect>");
+    const Effect* effect = script.effects.at(0);
+    EXPECT_FLOAT_EQ(effect->start, 15);
+    EXPECT_FLOAT_EQ(effect->end, 0);
+    EXPECT_FLOAT_EQ(effect->triggers[0]->start, 16);
+    EXPECT_FLOAT_EQ(effect->triggers[0]->delay, -0.5f);
+    EXPECT_EQ(effect->triggers[0]->repeat, 7);
+    EXPECT_EQ(effect->triggers[1]->repeat, -2);
+    EXPECT_FLOAT_EQ(effect->triggers[1]->start, 0);
+    // Out-of-range numbers saturate instead of being undefined.
+    EXPECT_EQ(effect->triggers[2]->repeat, INT_MAX);
+    EXPECT_TRUE(std::isinf(effect->triggers[2]->delay));
+}
+
+TEST_F(ScriptReader, LaterAttributesWinAndLastEndOnlyGrows) {
+    read("<effect start=\"1\" start=\"2\" end=\"9\" end=\"4\" name=\"fade\" name=\"nobody\">"
+         "<trigger name=\"first\" name=\"second\" value=\"a\" value=\"b\"/></effect>"
+         "<effect end=\"3\" name=\"crash\" name=\"fade\"/>");
+    EXPECT_FLOAT_EQ(script.effects[0]->start, 2);
+    EXPECT_FLOAT_EQ(script.effects[0]->end, 4);
+    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
+    EXPECT_STREQ(script.effects[0]->triggers[0]->name, "second");
+    EXPECT_STREQ(script.effects[0]->triggers[0]->value, "b");
+    EXPECT_EQ(script.effects[1]->callback, scene("fade"));
+    EXPECT_FLOAT_EQ(script.lastEnd, 9);
+}
+
+TEST_F(ScriptReader, FirstAngleEndsTheTagEvenInsideQuotes) {
+    read("<effect start=\"1\" end=\"2\" name=\"a>b\"/>");
+    // The tag ends at "a", whose value has no closing quote and runs through the ">";
+    // the rest, b"/>, is text outside tags.
+    ASSERT_EQ(script.effects.size(), 1u);
+    EXPECT_EQ(script.effects[0]->callback, nullptr);
+    read("<effect start=\"0\" end=\"3\" name=\"fade\"><trigger name=\"x>y\" value=\"v\"/>");
+    EXPECT_STREQ(script.effects[1]->triggers[0]->name, "x>");
+    EXPECT_EQ(script.effects[1]->triggers[0]->value, nullptr);
+}
+
+TEST_F(ScriptReader, CutOffTagsAreReadWithinTheFile) {
+    // Each text is copied into a buffer of exactly its size, so a read past the end is caught
+    // by the sanitizer build.
+    for (std::string text : {"<effect start=\"1\" end=\"4\" name=\"fade",
+                             "<effect start=\"1\" end=\"4\" name=\"",
+                             "<effect start=\"1\" end=\"4", "<", "<effect ", "<trigger",
+                             "<effect end=\"4\" name=\"fade\"><trigger value=\"x"}) {
+        Script fresh;
+        fresh.addCallback("fade", scene("fade"));
+        std::vector<unsigned char> exact(text.begin(), text.end());
+        fresh.parse(exact.data(), static_cast<unsigned int>(exact.size()));
+        if (text.rfind("<effect end", 0) == 0) {
+            EXPECT_STREQ(fresh.effects.at(0)->triggers.at(0)->value, "x") << text;
+        } else if (text.size() > 20) {
+            ASSERT_EQ(fresh.effects.size(), 1u) << text;
+            EXPECT_FLOAT_EQ(fresh.effects[0]->end, 4) << text;
+        }
+    }
+    read("<effect start=\"1\" end=\"4\" name=\"fade");
+    EXPECT_EQ(script.effects.at(0)->callback, scene("fade"));
+}
+
+TEST_F(ScriptReader, LongNamesAndNumbersAreReadWhole) {
+    std::string longName(5000, 'n');
+    std::string longNumber = "1" + std::string(300, '0');
+    script.addCallback(longName, scene("fade"));
+    read("<effect start=\"0." + std::string(4000, '0') + "1\" end=\"" + longNumber +
+         "\" name=\"" + longName + "\"><trigger value=\"" + std::string(100000, 'v') +
+         "\"/></effect>");
+    ASSERT_EQ(script.effects.size(), 1u);
+    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
+    EXPECT_TRUE(std::isinf(script.effects[0]->end));
+    EXPECT_EQ(std::strlen(script.effects[0]->triggers[0]->value), 100000u);
+}
+
+TEST_F(ScriptReader, LoadReadsFilesAndSurvivesUnreadableOnes) {
+    char directory[] = "/tmp/solvane-script-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    std::string path = std::string(directory) + "/script.odml";
+    std::ofstream(path) << kWorkedExample;
+
+    script.load((std::string(directory) + "/missing.odml").c_str());
+    EXPECT_TRUE(script.effects.empty());
+    script.load(directory); // a directory opens but yields no bytes
+    EXPECT_TRUE(script.effects.empty());
+    script.load(path.c_str());
+    EXPECT_EQ(script.effects.size(), 2u);
+    EXPECT_FLOAT_EQ(script.lastEnd, 20);
+
+    std::remove(path.c_str());
+    rmdir(directory);
+}
+
+} // namespace

@@ -24,11 +24,13 @@ enum TriggerAttribute { kTriggerStart, kTriggerName, kTriggerValue, kTriggerRepe
 const char* const kEffectAttributes[] = {"start=\"", "name=\"", "end=\""};
 enum EffectAttribute { kEffectStart, kEffectName, kEffectEnd };
 
-bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 bool isWordChar(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == ':' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == ':' || c == '.';
 }
 
 // Whether `word` stands at `position`, wholly before `end`.
@@ -199,8 +201,8 @@ void Script::parse(const unsigned char* text, unsigned int length,
             break;
         if (text[info] != '<') {
             if (listener)
-                warn(info, "text outside tags ends the reading; " +
-                               std::to_string(length - info) + " bytes ignored");
+                warn(info, "text outside tags ends the reading; " + std::to_string(length - info) +
+                               " bytes ignored");
             break;
         }
         int next = parseTag(text, info, length);
@@ -242,7 +244,7 @@ void Script::parseTagInfo(const unsigned char* text, unsigned int first, unsigne
     if (!selfClosing && first < end && text[first] == '/') {
         if (listener && currentEffect && !startsWith(text, first, end, "/effect"))
             warn(first - 1, "closing tag " + quoted(textBetween(text, first - 1, end + 1)) +
-                                 " ends the current effect");
+                                " ends the current effect");
         currentEffect = nullptr;
         return;
     }
@@ -409,8 +411,8 @@ void Script::parseEffect(Effect* effect, const unsigned char* text, unsigned int
                 }
             }
             if (listener && !found)
-                warn(valueFirst, "no scene is named " + quoted(value) +
-                                     "; the effect paints nothing");
+                warn(valueFirst,
+                     "no scene is named " + quoted(value) + "; the effect paints nothing");
             return;
         }
         if (listener)

@@ -29,8 +29,8 @@ struct Trigger {
 };
 
 struct Effect {
-    float start = 0; // seconds of music, inclusive
-    float end = 0;   // exclusive
+    float start = 0;              // seconds of music, inclusive
+    float end = 0;                // exclusive
     Callback* callback = nullptr; // borrowed; null when the name matched no registered scene
     std::vector<Trigger*> triggers;
 
@@ -55,8 +55,8 @@ protected:
 class Script {
 public:
     Effect* currentEffect = nullptr; // where triggers read from the file go; unused in playback
-    float lastEnd = 0;  // the largest effect end read so far: the end of the timeline
-    float lastTime = 0; // the time given to the previous update
+    float lastEnd = 0;               // the largest effect end read so far: the end of the timeline
+    float lastTime = 0;              // the time given to the previous update
     std::vector<Effect*> effects;
     std::vector<CallbackEntry*> callbacks;
 

@@ -218,10 +218,10 @@ TEST_F(ScriptReader, FirstAngleEndsTheTagEvenInsideQuotes) {
 TEST_F(ScriptReader, CutOffTagsAreReadWithinTheFile) {
     // Each text is copied into a buffer of exactly its size, so a read past the end is caught
     // by the sanitizer build.
-    for (std::string text : {"<effect start=\"1\" end=\"4\" name=\"fade",
-                             "<effect start=\"1\" end=\"4\" name=\"",
-                             "<effect start=\"1\" end=\"4", "<", "<effect ", "<trigger",
-                             "<effect end=\"4\" name=\"fade\"><trigger value=\"x"}) {
+    for (std::string text :
+         {"<effect start=\"1\" end=\"4\" name=\"fade", "<effect start=\"1\" end=\"4\" name=\"",
+          "<effect start=\"1\" end=\"4", "<", "<effect ", "<trigger",
+          "<effect end=\"4\" name=\"fade\"><trigger value=\"x"}) {
         Script fresh;
         fresh.addCallback("fade", scene("fade"));
         std::vector<unsigned char> exact(text.begin(), text.end());
@@ -241,9 +241,8 @@ TEST_F(ScriptReader, LongNamesAndNumbersAreReadWhole) {
     std::string longName(5000, 'n');
     std::string longNumber = "1" + std::string(300, '0');
     script.addCallback(longName, scene("fade"));
-    read("<effect start=\"0." + std::string(4000, '0') + "1\" end=\"" + longNumber +
-         "\" name=\"" + longName + "\"><trigger value=\"" + std::string(100000, 'v') +
-         "\"/></effect>");
+    read("<effect start=\"0." + std::string(4000, '0') + "1\" end=\"" + longNumber + "\" name=\"" +
+         longName + "\"><trigger value=\"" + std::string(100000, 'v') + "\"/></effect>");
     ASSERT_EQ(script.effects.size(), 1u);
     EXPECT_EQ(script.effects[0]->callback, scene("fade"));
     EXPECT_TRUE(std::isinf(script.effects[0]->end));

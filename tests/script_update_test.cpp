@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 using tarvo64k::Script;
@@ -184,6 +186,52 @@ TEST_F(ScriptUpdate, EmptyWindowsNeverPaint) {
         script.update(t);
     EXPECT_TRUE(log.empty());
     EXPECT_FLOAT_EQ(script.lastEnd, 3.0f);
+}
+
+} // namespace
+
+// Counts heap allocations while `counting` is set, to hold update to its allocation budget.
+namespace {
+bool counting = false;
+int allocations = 0;
+} // namespace
+
+// GCC cannot see that these replacements pair malloc with free on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+    if (counting)
+        ++allocations;
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+namespace {
+
+TEST_F(ScriptUpdate, AllocatesOnlyTheTwoStringsOfEachFiring) {
+    registerScenes();
+    std::string longName(40, 'n'), longValue(40, 'v');
+    read("<effect start=\"0\" end=\"100\" name=\"a\"><trigger start=\"5\" name=\"" + longName +
+         "\" value=\"" + longValue +
+         "\"/><trigger start=\"1000\"/></effect>"
+         "<effect start=\"0\" end=\"100\" name=\"b\"/>");
+    log.reserve(1000);
+
+    counting = true;
+    for (int frame = 0; frame < 300; ++frame)
+        script.update(frame * 0.1f);
+    counting = false;
+
+    // The recording scene copies both strings into its log: two more for that one call.
+    EXPECT_EQ(allocations, 2 + 2);
+    EXPECT_EQ(log.size(), 601u); // both effects paint each frame, plus one firing
 }
 
 } // namespace

@@ -1,12 +1,9 @@
 // odml-lint end to end: warnings with their line and column, exit statuses, and the dump.
+#include "tests/process_runner.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,31 +16,20 @@ struct LintRun {
 class OdmlLint : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/odml-lint-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
+        directory = makeTemporaryDirectory("odml-lint-test");
+        ASSERT_FALSE(directory.empty());
     }
-    void TearDown() override { std::system(("rm -rf '" + directory + "'").c_str()); }
+    void TearDown() override { runCommand("rm -rf '" + directory + "'"); }
 
-    std::string write(const std::string& name, const std::string& text) {
-        std::string path = directory + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    static std::string slurp(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+    void write(const std::string& name, const std::string& text) {
+        writeFile(directory + "/" + name, text);
     }
     LintRun lint(const std::string& arguments) {
-        std::string command = std::string("cd '") + directory + "' && '" ODML_LINT_PATH "' " +
-                              arguments + " >out.txt 2>err.txt";
         LintRun run;
-        int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = slurp(directory + "/out.txt");
-        run.err = slurp(directory + "/err.txt");
+        run.status = runCommand("cd '" + directory + "' && '" ODML_LINT_PATH "' " + arguments +
+                                " >out.txt 2>err.txt");
+        run.out = readFile(directory + "/out.txt");
+        run.err = readFile(directory + "/err.txt");
         return run;
     }
 

@@ -15,6 +15,11 @@ namespace sound {
 
 namespace {
 
+// Frames decoded and thrown away before a seek target. Quiet passages of variable-bitrate
+// streams have tiny frames whose bit reservoir reaches many frames back; with mpg123's default
+// of 4, a seek there played up to 0.1 s of silence.
+constexpr long kSeekPreroll = 16;
+
 // Whether `header` starts like an MP3 file: an ID3v2 tag or an MPEG audio frame header.
 bool looksLikeMp3(const unsigned char* header, ssize_t size) {
     if (size >= 3 && header[0] == 'I' && header[1] == 'D' && header[2] == '3') {
@@ -62,6 +67,7 @@ int Mp3Decoder::open(const char* path, int framesPerSecond) {
     // Gapless decoding makes frame 0 the first sample the encoder was given; the forced rate
     // resamples streams that were not made at the output rate, and stereo output duplicates mono.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
+    mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0);
     mpg123_param(handle, MPG123_FORCE_RATE, framesPerSecond, 0);
     mpg123_format_none(handle);
     mpg123_format(handle, framesPerSecond, MPG123_STEREO, MPG123_ENC_SIGNED_16);

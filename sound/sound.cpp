@@ -60,8 +60,10 @@ bool knownStream(FSOUND_STREAM* stream) {
     return fail(sound::kInvalidParameter);
 }
 
-// Audio thread: applies a seek asked for since the last buffer. Seeks within the tolerance are
-// dropped, which is what keeps FSOUND_Stream_SetTime(s, 0) right after play from restarting.
+// Audio thread: applies a seek asked for since the last buffer. The offset already accounts for
+// the frames the device still holds, so FSOUND_Stream_SetTime(s, 0) right after play finds the
+// decoder where it should be, give or take the moments the calls took; such near misses are left
+// alone rather than repeating a millisecond of music.
 void applySeek(FSOUND_STREAM& stream) {
     if (!stream.seekPending.exchange(false, std::memory_order_acquire)) {
         return;

@@ -79,6 +79,9 @@ TEST_F(SoundApi, FallsBackToTheSilentOutputWithoutASoundCard) {
 
 TEST_F(SoundApi, OpenFailuresCarryTheirCodes) {
     std::string tone = files.tone("tone.mp3", mp3tone::ToneOptions());
+    mp3tone::ToneOptions tagged;
+    tagged.id3Tag = true;
+    std::string taggedTone = files.tone("tagged.mp3", tagged);
     struct Case {
         std::string path;
         int offset;
@@ -86,8 +89,12 @@ TEST_F(SoundApi, OpenFailuresCarryTheirCodes) {
     };
     const Case cases[] = {
         {files.path("music.mp3"), 0, sound::kFileNotFound},
+        {files.path("no-such-directory/music.mp3"), 0, sound::kFileNotFound},
         {files.raw("readme.mp3", "Music goes here.\n"), 0, sound::kUnknownFormat},
+        {files.raw("empty.mp3", ""), 0, sound::kUnknownFormat},
         {files.truncated("cut.mp3", tone, 64), 0, sound::kFileLoadFailed},
+        {files.truncated("cut-in-tag.mp3", taggedTone, 20), 0, sound::kFileLoadFailed},
+        {files.path(""), 0, sound::kFileLoadFailed}, // a directory
         {tone, 1000, sound::kInvalidParameter},
     };
     for (const Case& c : cases) {

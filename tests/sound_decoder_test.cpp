@@ -1,0 +1,113 @@
+// MP3 decoding: every accepted form comes out as stereo at the output rate, and seeks are exact.
+// (Files that cannot be played are covered through FSOUND_Stream_Open.)
+#include "sound/mp3_decoder.h"
+#include "sound/sound.h"
+#include "tests/sound_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+using sound::Mp3Decoder;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+std::vector<int16_t> decodeAll(Mp3Decoder& decoder) {
+    std::vector<int16_t> samples;
+    std::vector<int16_t> buffer(1000 * sound::kOutputChannels);
+    int frames = 0;
+    while ((frames = decoder.read(buffer.data(), 1000)) > 0) {
+        samples.insert(samples.end(), buffer.begin(), buffer.begin() + frames * 2);
+    }
+    return samples;
+}
+
+// Cycles per second of the left channel, from its rising zero crossings.
+double leftFrequency(const std::vector<int16_t>& samples) {
+    int rises = 0;
+    for (size_t i = 2; i < samples.size(); i += 2) {
+        rises += samples[i - 2] < 0 && samples[i] >= 0;
+    }
+    return rises / (samples.size() / 2.0 / kRate);
+}
+
+bool channelsEqual(const std::vector<int16_t>& samples) {
+    for (size_t i = 0; i < samples.size(); i += 2) {
+        if (samples[i] != samples[i + 1]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Mp3Decoder, DecodesEveryAcceptedFormToStereoAtTheOutputRate) {
+    struct Form {
+        const char* name;
+        int rate;
+        int channels;
+        bool variableBitrate;
+        bool id3Tag;
+    };
+    const Form forms[] = {
+        {"stereo-44k-cbr.mp3", 44100, 2, false, false},
+        {"mono-22k-vbr.mp3", 22050, 1, true, false},
+        {"stereo-48k-cbr-id3.mp3", 48000, 2, false, true},
+        {"mono-44k-vbr-id3.mp3", 44100, 1, true, true},
+    };
+    SoundTestFiles files;
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.name);
+        mp3tone::ToneOptions options;
+        options.framesPerSecond = form.rate;
+        options.channels = form.channels;
+        options.variableBitrate = form.variableBitrate;
+        options.id3Tag = form.id3Tag;
+        std::string path = files.tone(form.name, options);
+        ASSERT_FALSE(path.empty());
+
+        Mp3Decoder decoder;
+        ASSERT_EQ(decoder.open(path.c_str(), kRate), sound::kOk);
+        std::vector<int16_t> samples = decodeAll(decoder);
+        int64_t frames = static_cast<int64_t>(samples.size() / 2);
+        EXPECT_NEAR(frames, kRate, kRate / 200) << "a one-second tone, give or take 5 ms";
+        EXPECT_EQ(decoder.length(), frames);
+        EXPECT_NEAR(leftFrequency(samples), 440, 3);
+        if (form.channels == 1) {
+            EXPECT_TRUE(channelsEqual(samples));
+        }
+    }
+}
+
+TEST(Mp3Decoder, SeekLandsOnTheSamplesThatDecodingThroughGives) {
+    SoundTestFiles files;
+    mp3tone::ToneOptions options;
+    options.variableBitrate = true;
+    options.frequency = 1234; // no whole number of cycles in a frame
+    std::string path = files.tone("tone.mp3", options);
+    Mp3Decoder whole;
+    ASSERT_EQ(whole.open(path.c_str(), kRate), sound::kOk);
+    std::vector<int16_t> reference = decodeAll(whole);
+
+    Mp3Decoder seeking;
+    ASSERT_EQ(seeking.open(path.c_str(), kRate), sound::kOk);
+    for (int64_t frame : {30000, 777, 22050}) {
+        ASSERT_TRUE(seeking.seek(frame));
+        EXPECT_EQ(seeking.position(), frame);
+        std::vector<int16_t> buffer(2 * 500);
+        ASSERT_EQ(seeking.read(buffer.data(), 500), 500);
+        int largestDifference = 0;
+        for (size_t i = 0; i < buffer.size(); ++i) {
+            largestDifference =
+                std::max(largestDifference, std::abs(buffer[i] - reference[2 * frame + i]));
+        }
+        EXPECT_LE(largestDifference, 2) << "after a seek to frame " << frame;
+    }
+    ASSERT_TRUE(seeking.seek(seeking.length() + 5000));
+    std::vector<int16_t> buffer(2 * 100);
+    EXPECT_EQ(seeking.read(buffer.data(), 100), 0);
+}

@@ -1,0 +1,131 @@
+// Measures the music clock as the demo sees it: plays a generated tone through the sound layer,
+// reads FSOUND_Stream_GetTime every millisecond and prints its steps, stalls and drift
+// against the monotonic clock.
+// Usage: clockbench [SECONDS]   (default 10)
+#include "sound/sound.h"
+#include "sound/sound_diagnostics.h"
+#include "tools/mp3tone/mp3_tone.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Figures {
+    long reads = 0;
+    int largestStep = 0;
+    int largestBackwardStep = 0;
+    double largestStepBeyondWall = 0; // a step minus the wall time between its two reads
+    double largestReadGapMs = 0;
+    double longestStallMs = 0; // wall time across which the clock did not move
+    int finalPosition = 0;
+    double wallMs = 0;
+    int positionAtOneSecond = -1;
+    double wallAtOneSecondMs = 0;
+};
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+Figures measure(FSOUND_STREAM* stream, double seconds) {
+    Figures figures;
+    Clock::time_point start = Clock::now();
+    int previous = FSOUND_Stream_GetTime(stream);
+    Clock::time_point previousRead = start;
+    Clock::time_point lastChange = start;
+    Clock::time_point next = start;
+    for (;;) {
+        next += std::chrono::milliseconds(1);
+        std::this_thread::sleep_until(next);
+        int position = FSOUND_Stream_GetTime(stream);
+        Clock::time_point now = Clock::now();
+        ++figures.reads;
+        figures.largestStep = std::max(figures.largestStep, position - previous);
+        figures.largestBackwardStep = std::max(figures.largestBackwardStep, previous - position);
+        double gapMs = millisecondsBetween(previousRead, now);
+        figures.largestReadGapMs = std::max(figures.largestReadGapMs, gapMs);
+        figures.largestStepBeyondWall =
+            std::max(figures.largestStepBeyondWall, position - previous - gapMs);
+        if (position != previous) {
+            lastChange = now;
+        }
+        figures.longestStallMs =
+            std::max(figures.longestStallMs, millisecondsBetween(lastChange, now));
+        double wallMs = millisecondsBetween(start, now);
+        if (figures.positionAtOneSecond < 0 && wallMs >= 1000) {
+            figures.positionAtOneSecond = position;
+            figures.wallAtOneSecondMs = wallMs;
+        }
+        previous = position;
+        previousRead = now;
+        if (wallMs >= seconds * 1000) {
+            figures.finalPosition = position;
+            figures.wallMs = wallMs;
+            return figures;
+        }
+    }
+}
+
+void print(const Figures& figures) {
+    double drift = 100.0 * (figures.finalPosition - figures.wallMs) / figures.wallMs;
+    double settledWallMs = figures.wallMs - figures.wallAtOneSecondMs;
+    double settledDrift = 100.0 *
+                          ((figures.finalPosition - figures.positionAtOneSecond) - settledWallMs) /
+                          settledWallMs;
+    std::printf("reads:                  %ld over %.3f s (largest gap between reads %.2f ms)\n",
+                figures.reads, figures.wallMs / 1000, figures.largestReadGapMs);
+    std::printf("largest step:           %d ms\n", figures.largestStep);
+    std::printf("largest step beyond the wall time between its reads: %.2f ms\n",
+                figures.largestStepBeyondWall);
+    std::printf("largest backward step:  %d ms\n", figures.largestBackwardStep);
+    std::printf("longest stall:          %.2f ms of wall time without the clock advancing\n",
+                figures.longestStallMs);
+    std::printf("drift:                  clock %d ms against wall %.1f ms: %+.3f%%\n",
+                figures.finalPosition, figures.wallMs, drift);
+    std::printf("drift after 1 s:        %+.3f%%\n", settledDrift);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+    if (seconds < 2) {
+        std::fprintf(stderr, "clockbench: SECONDS must be at least 2\n");
+        return 2;
+    }
+    std::string path = "/tmp/clockbench-" + std::to_string(getpid()) + ".mp3";
+    mp3tone::ToneOptions tone;
+    tone.seconds = seconds + 1;
+    if (!mp3tone::writeTone(path, tone)) {
+        return 1;
+    }
+    if (!FSOUND_Init(44100, 32, 2)) {
+        std::fprintf(stderr, "clockbench: sound start-up failed: error %d\n", FSOUND_GetError());
+        std::remove(path.c_str());
+        return 1;
+    }
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
+    std::remove(path.c_str());
+    if (stream == nullptr) {
+        std::fprintf(stderr, "clockbench: %s: error %d\n", path.c_str(), FSOUND_GetError());
+        FSOUND_Close();
+        return 1;
+    }
+    std::printf("output:                 %s%s\n", sound::outputDriverName(),
+                sound::outputIsSilent() ? " (silent)" : "");
+    FSOUND_Stream_Play(-1, stream);
+    FSOUND_Stream_SetTime(stream, 0);
+    Figures figures = measure(stream, seconds);
+    FSOUND_Stream_Close(stream);
+    FSOUND_Close();
+    print(figures);
+    return 0;
+}

@@ -1,0 +1,20 @@
+// Writes MP3 files of a sine tone, for the sound tests and the clock benchmark (libmp3lame).
+#pragma once
+
+#include <string>
+
+namespace mp3tone {
+
+struct ToneOptions {
+    int framesPerSecond = 44100;
+    int channels = 2;
+    double seconds = 1.0;
+    double frequency = 440.0;
+    bool variableBitrate = false;
+    bool id3Tag = false; // an ID3v2 title tag in front of the first frame
+};
+
+// Encodes the tone into `path`; returns false, with the reason on standard error, on failure.
+bool writeTone(const std::string& path, const ToneOptions& options);
+
+} // namespace mp3tone

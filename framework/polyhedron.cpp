@@ -1,0 +1,136 @@
+// Polyhedron: ownership, normals and the three immediate-mode drawing modes.
+// Leans on OpenGL 1.x and the shared cell-shading ramp from gfx/cellshade.
+#include "framework/polyhedron.h"
+#include "gfx/cellshade.h"
+
+#include <GL/gl.h>
+
+namespace tarvo64k {
+
+Polyhedron::~Polyhedron() {
+    delete[] faceNormals;
+    delete[] vertexNormals;
+    delete[] points;
+    delete[] polygons;
+    delete[] cellCoords;
+    delete[] texCoords;
+}
+
+void Polyhedron::setOrientation(Point3D a, Point3D b) {
+    if (!(orientationA == a)) {
+        orientationA = a;
+    }
+    if (!(orientationB == b)) {
+        orientationB = b;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// [SECTION] Normals
+// ---------------------------------------------------------------------------------------------
+
+void Polyhedron::calcNormals() {
+    delete[] faceNormals;
+    delete[] vertexNormals;
+    delete[] cellCoords;
+    faceNormals = new Point3D[polygonCount];
+    vertexNormals = new Point3D[pointCount];
+    cellCoords = new float[pointCount];
+
+    for (int j = 0; j < polygonCount; ++j) {
+        faceNormals[j] = polygons[j].getNormal(this);
+    }
+    // Points x polygons x indices, once at start-up.
+    for (int k = 0; k < pointCount; ++k) {
+        vertexNormals[k] = averageFaceNormal(k);
+    }
+}
+
+Point3D Polyhedron::averageFaceNormal(int point) const {
+    Point3D sum;
+    int users = 0;
+    for (int c = 0; c < polygonCount; ++c) {
+        const qPolygon& polygon = polygons[c];
+        for (int i = 0; i < polygon.count; ++i) {
+            if (polygon.indices[i] == point) {
+                sum += faceNormals[c];
+                ++users;
+                break; // a polygon listing the point twice counts once
+            }
+        }
+    }
+    if (users != 0) {
+        float n = static_cast<float>(users);
+        sum.set(sum.x / n, sum.y / n, sum.z / n);
+    }
+    return sum;
+}
+
+// ---------------------------------------------------------------------------------------------
+// [SECTION] Drawing
+// ---------------------------------------------------------------------------------------------
+
+void Polyhedron::draw() const {
+    for (int c = 0; c < polygonCount; ++c) {
+        const qPolygon& polygon = polygons[c];
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int i = 0; i < polygon.count; ++i) {
+            const int k = polygon.indices[i];
+            glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z);
+            glVertex3f(points[k].x, points[k].y, points[k].z);
+        }
+        glEnd();
+    }
+}
+
+void Polyhedron::drawTex() const {
+    for (int c = 0; c < polygonCount; ++c) {
+        const qPolygon& polygon = polygons[c];
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int i = 0; i < polygon.count; ++i) {
+            const int k = polygon.indices[i];
+            glTexCoord2f(texCoords[k].x, texCoords[k].y);
+            glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z);
+            glVertex3f(points[k].x, points[k].y, points[k].z);
+        }
+        glEnd();
+    }
+}
+
+void Polyhedron::drawCell() {
+    // Column-major: m[2], m[6], m[10] is the row that yields eye-space z, the alignment of the
+    // normal with the view direction (and with light 0's default direction).
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int k = 0; k < pointCount; ++k) {
+        const Point3D& n = vertexNormals[k];
+        float d = n.x * m[2] + n.y * m[6] + n.z * m[10];
+        cellCoords[k] = d >= 0 ? d : 0; // no upper clamp: only a scaling model-view exceeds 1
+    }
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_1D);
+    glBindTexture(GL_TEXTURE_1D, cellshadeTexture);
+
+    // The current colour, set by the caller, is modulated by the ramp texel.
+    for (int c = 0; c < polygonCount; ++c) {
+        const qPolygon& polygon = polygons[c];
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int i = 0; i < polygon.count; ++i) {
+            const int k = polygon.indices[i];
+            glTexCoord1f(cellCoords[k]);
+            glVertex3f(points[k].x, points[k].y, points[k].z);
+        }
+        glEnd();
+    }
+
+    glDisable(GL_TEXTURE_1D);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+}
+
+} // namespace tarvo64k

@@ -1,0 +1,146 @@
+// PNG decoding for the texture loader: signature, header checks, then the pixel rows straight
+// into the upload buffer, bottom row first.
+#include "gfx/png_decoder.h"
+
+#include <csetjmp>
+#include <cstring>
+
+namespace {
+
+const int kSignatureBytes = 8;
+const unsigned int kMinSide = 4;
+const unsigned int kMaxSide = 1024;
+
+bool isAcceptedSide(unsigned int side) {
+    for (unsigned int accepted = kMinSide; accepted <= kMaxSide; accepted *= 2) {
+        if (side == accepted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The form comes first, then the size limits, then the powers of two.
+PngStatus checkHeader(png_structp png, png_infop info, PngImage* image) {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+
+    if (bitDepth == 8 && colorType == PNG_COLOR_TYPE_RGB) {
+        image->components = 3;
+    } else if (bitDepth == 8 && colorType == PNG_COLOR_TYPE_RGB_ALPHA) {
+        image->components = 4;
+    } else {
+        return PngStatus::kUnsupportedType;
+    }
+    if (width > kMaxSide) {
+        return PngStatus::kWidthTooLarge;
+    }
+    if (height > kMaxSide) {
+        return PngStatus::kHeightTooLarge;
+    }
+    if (!isAcceptedSide(width)) {
+        return PngStatus::kWidthNotPowerOfTwo;
+    }
+    if (!isAcceptedSide(height)) {
+        return PngStatus::kHeightNotPowerOfTwo;
+    }
+    image->width = width;
+    image->height = height;
+    return PngStatus::kDecoded;
+}
+
+// NOTE: libpng reports errors by longjmp back into this frame, so it must hold only plain
+// data: a skipped destructor would leak or corrupt. The stream lives in the caller's frame.
+// Everything allocated here is reachable from png, info, rows or image when an error lands.
+PngStatus decodeAfterSignature(std::istream* stream, PngImage* image) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (png == nullptr) {
+        return PngStatus::kNoReadStruct;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return PngStatus::kNoInfoStruct;
+    }
+    png_bytep* volatile rows = nullptr; // volatile: assigned after setjmp, read after longjmp
+    if (setjmp(png_jmpbuf(png))) {
+        delete[] rows;
+        delete[] image->pixels;
+        image->pixels = nullptr;
+        png_destroy_read_struct(&png, &info, nullptr);
+        return PngStatus::kDecodeFailed;
+    }
+
+    png_set_read_fn(png, stream, pngReadData);
+    png_set_sig_bytes(png, kSignatureBytes);
+    png_read_info(png, info); // the chunks before the first IDAT: no pixel data yet
+    PngStatus status = checkHeader(png, info, image);
+    if (status != PngStatus::kDecoded) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return status;
+    }
+
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const png_size_t rowBytes = png_size_t(image->width) * png_size_t(image->components);
+    image->pixels = new unsigned char[rowBytes * image->height];
+    rows = new png_bytep[image->height];
+    for (unsigned int y = 0; y < image->height; ++y) {
+        // The file's top row goes to the last buffer row: GL's t = 0 is the bottom edge.
+        rows[y] = image->pixels + rowBytes * (image->height - 1 - y);
+    }
+    png_read_image(png, rows);
+    png_read_end(png, info); // a damaged chunk after the pixel data still refuses the file
+
+    delete[] rows;
+    png_destroy_read_struct(&png, &info, nullptr);
+    return PngStatus::kDecoded;
+}
+
+} // namespace
+
+PngStatus decodePng(std::istream& stream, PngImage& image) {
+    png_byte signature[kSignatureBytes] = {};
+    stream.read(reinterpret_cast<char*>(signature), kSignatureBytes);
+    if (png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
+        return PngStatus::kNotPng;
+    }
+    return decodeAfterSignature(&stream, &image);
+}
+
+const char* pngStatusMessage(PngStatus status) {
+    switch (status) {
+    case PngStatus::kDecoded:
+        return nullptr;
+    case PngStatus::kNotPng:
+        return "Not a PNG file\n";
+    case PngStatus::kNoReadStruct:
+        return "Couldn't create PNG read structure\n";
+    case PngStatus::kNoInfoStruct:
+        return "Couldn't create PNG info structure\n";
+    case PngStatus::kDecodeFailed:
+        return "Couldn't setup PNG error handler\n";
+    case PngStatus::kUnsupportedType:
+        return "This PNG image type is unsupported\n";
+    case PngStatus::kWidthTooLarge:
+        return "The image width is larger than 1024\n";
+    case PngStatus::kHeightTooLarge:
+        return "The image height is larger than 1024\n";
+    case PngStatus::kWidthNotPowerOfTwo:
+        return "The image width is not a power of 2\n";
+    case PngStatus::kHeightNotPowerOfTwo:
+        return "The image height is not a power of 2\n";
+    }
+    return nullptr;
+}
+
+void pngReadData(png_structp png, png_bytep data, png_size_t length) {
+    std::istream* stream = static_cast<std::istream*>(png_get_io_ptr(png));
+    stream->read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(length));
+    const png_size_t received = static_cast<png_size_t>(stream->gcount());
+    // Zeros make a bad CRC or an invalid chunk type, so libpng fails the file by itself.
+    std::memset(data + received, 0, length - received);
+}

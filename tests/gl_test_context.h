@@ -1,5 +1,5 @@
 // A GL context for render tests: an 800 x 600 double-buffered window on the display named by
-// DISPLAY, with the host's projection. No X11 or GLX types leak out of this header.
+// DISPLAY: the demo's own window, with initGL's state and the host's projection.
 #pragma once
 
 #include <gtest/gtest.h>

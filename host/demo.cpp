@@ -1,0 +1,107 @@
+// The demo lifecycle: initDemo, drawDemo and stopDemo, and the sound layer's error texts.
+#include "host/demo.h"
+
+#include "gfx/cellshade.h"
+#include "host/host_window.h"
+#include "host/scene_table.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+tarvo64k::Script script;
+FSOUND_STREAM* music = nullptr;
+
+namespace {
+
+const char* const kSoundErrors[] = {
+    "No errors",
+    "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
+    "This command failed because FSOUND_Init was not called",
+    "Error initializing output device.",
+    "The output device is already in use and cannot be reused.",
+    "Playing the sound failed.",
+    "Soundcard does not support the features needed for this soundsystem (16bit stereo output)",
+    "Error setting cooperative level for hardware.",
+    "Error creating hardware sound buffer.",
+    "File not found",
+    "Unknown file format",
+    "Error loading file",
+    "Not enough memory ",
+    "The version number of this file format is not supported",
+    "An invalid parameter was passed to this function",
+    "Tried to use an EAX command on a non EAX enabled channel or output.",
+    "Failed to allocate a new channel",
+    "Recording not supported on this device",
+    "Required Mediaplayer codec is not installed",
+};
+
+// The window may have switched the video mode: put the desktop back before leaving.
+[[noreturn]] void exitDemo() {
+    std::fflush(stdout);
+    killGLWindow();
+    std::exit(1);
+}
+
+[[noreturn]] void failSound() {
+    std::printf("%s\n", FMOD_ErrorString(FSOUND_GetError()));
+    exitDemo();
+}
+
+} // namespace
+
+const char* FMOD_ErrorString(int errorCode) {
+    int count = static_cast<int>(sizeof kSoundErrors / sizeof kSoundErrors[0]);
+    return errorCode >= 0 && errorCode < count ? kSoundErrors[errorCode] : "Unknown error";
+}
+
+float musicSeconds(int milliseconds) {
+    return static_cast<float>(milliseconds / 1000.0);
+}
+
+void buildDemo(const char* scriptFile) {
+    createCellshadeTexture();
+    constructScenes();
+    registerScenes(script);
+    script.load(scriptFile);
+}
+
+void initDemo(int /*argc*/, char** /*argv*/) {
+    char scriptFile[512] = "script.odml";
+
+    if (FSOUND_GetVersion() < kRequiredSoundVersion) {
+        std::printf(
+            "Error : You are using the wrong DLL version!  You should be using FMOD %.02f\n",
+            kRequiredSoundVersion);
+        exitDemo();
+    }
+    if (!FSOUND_Init(44100, 32, 2))
+        failSound();
+    music = FSOUND_Stream_Open("music.mp3", 0x20000, 0, 0);
+    if (!music)
+        failSound();
+
+    buildDemo(scriptFile);
+
+    // Only now, with everything loaded, does the clock start at 0.
+    FSOUND_Stream_Play(-1, music);
+    FSOUND_Stream_SetTime(music, 0);
+}
+
+int drawDemoAt(float time) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    return script.update(time) ? 1 : 0;
+}
+
+int drawDemo() {
+    return drawDemoAt(musicSeconds(FSOUND_Stream_GetTime(music)));
+}
+
+void stopDemo() {
+    glDeleteTextures(1, &cellshadeTexture);
+    FSOUND_Stream_Close(music);
+    FSOUND_Close();
+    destroyScenes();
+}

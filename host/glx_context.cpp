@@ -1,0 +1,49 @@
+// Visual choice and the GLX rendering context.
+#include "host/host_window.h"
+
+#include <cstdio>
+
+namespace {
+
+const int attrListDbl[] = {
+    GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 4,   GLX_GREEN_SIZE, 4, GLX_BLUE_SIZE,
+    4,        GLX_DEPTH_SIZE,   24,           None};
+const int attrListSgl[] = {GLX_RGBA,       GLX_RED_SIZE, 4,   GLX_GREEN_SIZE, 4, GLX_BLUE_SIZE, 4,
+                           GLX_DEPTH_SIZE, 16,           None};
+
+} // namespace
+
+XVisualInfo* chooseVisual(Display* display, int screen) {
+    XVisualInfo* visual = glXChooseVisual(display, screen, const_cast<int*>(attrListDbl));
+    if (visual) {
+        std::printf("Got Doublebuffered Visual!\n");
+        return visual;
+    }
+    visual = glXChooseVisual(display, screen, const_cast<int*>(attrListSgl));
+    std::printf("Only Singlebuffered Visual!\n");
+    return visual;
+}
+
+GLXContext createContext(Display* display, XVisualInfo* visual) {
+    int major = 0, minor = 0;
+    glXQueryVersion(display, &major, &minor);
+    std::printf("glX-Version %d.%d\n", major, minor);
+
+    grabXErrors();
+    GLXContext context = glXCreateContext(display, visual, nullptr, True);
+    int error = releaseXErrors();
+    if (error != 0 && context) {
+        glXDestroyContext(display, context);
+        context = nullptr;
+    }
+    return context;
+}
+
+void destroyContext() {
+    if (!GLWin.context)
+        return;
+    if (!glXMakeCurrent(GLWin.display, None, nullptr))
+        std::printf("Could not release drawing context.\n");
+    glXDestroyContext(GLWin.display, GLWin.context);
+    GLWin.context = nullptr;
+}

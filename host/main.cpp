@@ -1,0 +1,53 @@
+// Solvane's entry point: the command line, the window, the demo and the orderly teardown.
+#include "host/demo.h"
+#include "host/host_window.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Ctrl+C, kill and a closed terminal end the demo through the normal teardown, so the
+// desktop's video mode is put back.
+void requestStop(int) {
+    done = 1;
+}
+
+void installStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Progress lines appear as they happen, even when standard output is a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    done = 0;
+    GLWin.fullScreen = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "/windowed") == 0) {
+            GLWin.fullScreen = 0;
+            break;
+        }
+    }
+    installStopSignals();
+
+    int window = createGLWindow("Solvane", kWindowWidth, kWindowHeight, 24, GLWin.fullScreen);
+    if (window == kWindowUnavailable)
+        return 1;
+    if (window == kWindowFailed)
+        done = 1;
+
+    initDemo(argc, argv);
+    runMainLoop();
+    // The scenes' GL objects are deleted while the context is still current.
+    stopDemo();
+    killGLWindow();
+    return 0;
+}

@@ -1,0 +1,47 @@
+// The scene table. Construction, registration and destruction all walk it in order; a scene
+// is destroyed through its own class, since Callback has no virtual destructor.
+#include "host/scene_table.h"
+
+namespace {
+
+struct SceneSlot {
+    const char* name;
+    void (*construct)();
+    tarvo64k::Callback* (*get)();
+    void (*destroy)();
+};
+
+template <typename Scene, Scene** global> void constructScene() {
+    *global = new Scene;
+}
+template <typename Scene, Scene** global> tarvo64k::Callback* getScene() {
+    return *global;
+}
+template <typename Scene, Scene** global> void destroyScene() {
+    delete *global;
+}
+
+#define SCENE_SLOT(name, Scene, global)                                                            \
+    { name, constructScene<Scene, &global>, getScene<Scene, &global>, destroyScene<Scene, &global> }
+
+// Rows are added as scenes are written; the null row ends the table.
+const SceneSlot kSceneTable[] = {
+    {nullptr, nullptr, nullptr, nullptr},
+};
+
+} // namespace
+
+void constructScenes() {
+    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
+        slot->construct();
+}
+
+void registerScenes(tarvo64k::Script& target) {
+    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
+        target.addCallback(slot->name, slot->get());
+}
+
+void destroyScenes() {
+    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
+        slot->destroy();
+}

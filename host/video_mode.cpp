@@ -1,0 +1,72 @@
+// The full-screen video mode: read the mode list, switch to the requested size, switch back.
+// Without the XF86VidMode extension (or with an empty mode list) the desktop size is used
+// and nothing is switched.
+#include "host/host_window.h"
+
+#include <cstdio>
+
+namespace {
+
+XF86VidModeModeInfo chosenMode;
+bool haveModes = false;
+bool switched = false;
+
+} // namespace
+
+ChosenMode readVideoModes(int width, int height) {
+    Display* display = GLWin.display;
+    int major = 0, minor = 0;
+    XF86VidModeModeInfo** modes = nullptr;
+    int modeCount = 0;
+    int opcode, event, error;
+    // Asked first, so that a server without the extension gets no query Xlib complains about.
+    bool present = XQueryExtension(display, "XFree86-VidModeExtension", &opcode, &event, &error);
+    if (present && XF86VidModeQueryVersion(display, &major, &minor)) {
+        std::printf("XF86VidModeExtension-Version %d.%d\n", major, minor);
+        grabXErrors();
+        if (!XF86VidModeGetAllModeLines(display, GLWin.screen, &modeCount, &modes))
+            modeCount = 0;
+        if (releaseXErrors() != 0)
+            modeCount = 0;
+    }
+
+    haveModes = modeCount > 0 && modes;
+    if (!haveModes) {
+        if (modes)
+            XFree(modes);
+        if (GLWin.fullScreen)
+            std::printf("No video modes to switch to: full screen at the desktop size\n");
+        return {DisplayWidth(display, GLWin.screen), DisplayHeight(display, GLWin.screen)};
+    }
+
+    GLWin.desktopMode = *modes[0];
+    // The last entry of the requested size wins; with none, the mode in force at start.
+    int chosen = 0;
+    for (int i = 0; i < modeCount; ++i)
+        if (modes[i]->hdisplay == width && modes[i]->vdisplay == height)
+            chosen = i;
+    chosenMode = *modes[chosen];
+    XFree(modes);
+    return {chosenMode.hdisplay, chosenMode.vdisplay};
+}
+
+void switchToChosenMode() {
+    if (!haveModes)
+        return;
+    grabXErrors();
+    XF86VidModeSwitchToMode(GLWin.display, GLWin.screen, &chosenMode);
+    XF86VidModeSetViewPort(GLWin.display, GLWin.screen, 0, 0);
+    switched = releaseXErrors() == 0;
+    if (!switched)
+        std::printf("Could not switch the video mode: full screen at the desktop size\n");
+}
+
+void restoreDesktopMode() {
+    if (!switched)
+        return;
+    grabXErrors();
+    XF86VidModeSwitchToMode(GLWin.display, GLWin.screen, &GLWin.desktopMode);
+    XF86VidModeSetViewPort(GLWin.display, GLWin.screen, 0, 0);
+    releaseXErrors();
+    switched = false;
+}

@@ -1,0 +1,230 @@
+// The X11 window: creation in both modes, the event loop and the teardown.
+#include "host/demo.h"
+#include "host/host_window.h"
+
+#include <X11/keysym.h>
+
+#include <cstdio>
+
+HostWindow GLWin;
+volatile std::sig_atomic_t done = 0;
+
+// [SECTION] Recording X errors
+
+namespace {
+
+int recordedXError = 0;
+XErrorHandler previousXErrorHandler = nullptr;
+
+int recordXError(Display*, XErrorEvent* event) {
+    recordedXError = event->error_code;
+    return 0;
+}
+
+} // namespace
+
+void grabXErrors() {
+    recordedXError = 0;
+    previousXErrorHandler = XSetErrorHandler(recordXError);
+}
+
+int releaseXErrors() {
+    XSync(GLWin.display, False);
+    XSetErrorHandler(previousXErrorHandler);
+    return recordedXError;
+}
+
+// [SECTION] Window creation
+
+namespace {
+
+// An empty 1 x 1 bitmap as both source and mask: the pointer disappears over the window.
+Cursor makeInvisibleCursor(Window window) {
+    static const char emptyBits[1] = {0};
+    Pixmap bitmap = XCreateBitmapFromData(GLWin.display, window, emptyBits, 1, 1);
+    if (!bitmap) {
+        std::fprintf(stderr, "error: out of memory.\n");
+        return None;
+    }
+    XColor black = {};
+    Cursor cursor = XCreatePixmapCursor(GLWin.display, bitmap, bitmap, &black, &black, 0, 0);
+    XFreePixmap(GLWin.display, bitmap);
+    return cursor;
+}
+
+void createFullScreenWindow(XVisualInfo* visual, ChosenMode mode) {
+    Display* display = GLWin.display;
+    switchToChosenMode();
+    std::printf("Resolution %dx%d\n", mode.width, mode.height);
+
+    GLWin.windowAttributes.override_redirect = True;
+    GLWin.windowAttributes.event_mask = kWindowEventMask;
+    GLWin.window = XCreateWindow(display, RootWindow(display, visual->screen), 0, 0, mode.width,
+                                 mode.height, 0, visual->depth, InputOutput, visual->visual,
+                                 CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
+                                 &GLWin.windowAttributes);
+    Cursor cursor = makeInvisibleCursor(GLWin.window);
+    XWarpPointer(display, None, GLWin.window, 0, 0, 0, 0, 0, 0);
+    XMapRaised(display, GLWin.window);
+    XGrabKeyboard(display, GLWin.window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    // NOTE: a synchronous pointer grab that is never allowed to proceed: the server holds
+    // clicks back, so a click does not end the demo in full screen. Closing the display
+    // releases the grab.
+    XGrabPointer(display, GLWin.window, True, ButtonPressMask, GrabModeSync, GrabModeAsync,
+                 GLWin.window, cursor, CurrentTime);
+}
+
+void createManagedWindow(XVisualInfo* visual, const char* title, int width, int height) {
+    Display* display = GLWin.display;
+    GLWin.windowAttributes.event_mask = kWindowEventMask;
+    GLWin.window = XCreateWindow(display, RootWindow(display, visual->screen), 0, 0, width, height,
+                                 0, visual->depth, InputOutput, visual->visual,
+                                 CWBorderPixel | CWColormap | CWEventMask, &GLWin.windowAttributes);
+    // The close button then arrives as a client message instead of killing the connection.
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", True);
+    if (deleteWindow != None)
+        XSetWMProtocols(display, GLWin.window, &deleteWindow, 1);
+    XSetStandardProperties(display, GLWin.window, title, title, None, nullptr, 0, nullptr);
+    XMapRaised(display, GLWin.window);
+}
+
+int giveUp(const char* what) {
+    std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
+    XCloseDisplay(GLWin.display);
+    GLWin.display = nullptr;
+    return kWindowUnavailable;
+}
+
+} // namespace
+
+int createGLWindow(const char* title, int width, int height, int /*bits*/, int fullScreenFlag) {
+    GLWin.fullScreen = fullScreenFlag;
+    GLWin.display = XOpenDisplay(nullptr);
+    if (!GLWin.display) {
+        std::printf("Cannot open display \"%s\"\n", XDisplayName(nullptr));
+        return kWindowUnavailable;
+    }
+    GLWin.screen = DefaultScreen(GLWin.display);
+    ChosenMode mode = readVideoModes(width, height);
+
+    XVisualInfo* visual = chooseVisual(GLWin.display, GLWin.screen);
+    if (!visual)
+        return giveUp("No RGBA visual with a depth buffer");
+    GLWin.context = createContext(GLWin.display, visual);
+    if (!GLWin.context) {
+        XFree(visual);
+        return giveUp("Could not create a GLX context");
+    }
+
+    GLWin.windowAttributes.colormap = XCreateColormap(
+        GLWin.display, RootWindow(GLWin.display, visual->screen), visual->visual, AllocNone);
+    GLWin.windowAttributes.border_pixel = 0;
+    if (GLWin.fullScreen)
+        createFullScreenWindow(visual, mode);
+    else
+        createManagedWindow(visual, title, width, height);
+    XFree(visual);
+
+    glXMakeCurrent(GLWin.display, GLWin.window, GLWin.context);
+    Window root;
+    unsigned int border;
+    XGetGeometry(GLWin.display, GLWin.window, &root, &GLWin.x, &GLWin.y, &GLWin.width,
+                 &GLWin.height, &border, &GLWin.depth);
+    std::printf("Depth %d\n", GLWin.depth);
+    if (glXIsDirect(GLWin.display, GLWin.context))
+        std::printf("Congrats, you have Direct Rendering!\n");
+    else
+        std::printf("Sorry, no Direct Rendering possible!\n");
+
+    if (!initGL()) {
+        std::printf("Could not initialize OpenGL.\nAborting...\n");
+        return kWindowFailed;
+    }
+    return kWindowReady;
+}
+
+// [SECTION] Events and frames
+
+void keyPressed(unsigned long keysym) {
+    if (keysym == XK_Escape)
+        done = 1;
+}
+
+void drawGLScene() {
+    if (!drawDemo())
+        done = 1;
+    glXSwapBuffers(GLWin.display, GLWin.window); // the last frame stays on screen
+}
+
+namespace {
+
+void handleConfigure(const XConfigureEvent& configure) {
+    unsigned int width = static_cast<unsigned int>(configure.width);
+    unsigned int height = static_cast<unsigned int>(configure.height);
+    if (width == GLWin.width && height == GLWin.height)
+        return;
+    GLWin.width = width;
+    GLWin.height = height;
+    std::printf("Resize event\n");
+    resizeGLScene(width, height);
+}
+
+void handleClientMessage(const XClientMessageEvent& message) {
+    // Any client may send a message with a bogus atom; that must not end the process.
+    grabXErrors();
+    char* name = XGetAtomName(GLWin.display, message.message_type);
+    releaseXErrors();
+    if (name && name[0] == 'W') { // WM_PROTOCOLS: the window manager's close request
+        std::printf("Exiting sanely...\n");
+        done = 1;
+    }
+    if (name)
+        XFree(name);
+}
+
+} // namespace
+
+void handleEvent(XEvent* event) {
+    switch (event->type) {
+    case KeyPress:
+        keyPressed(XLookupKeysym(&event->xkey, 0));
+        break;
+    case ButtonPress:
+        done = 1;
+        break;
+    case Expose:
+        if (event->xexpose.count == 0)
+            drawGLScene();
+        break;
+    case ConfigureNotify:
+        handleConfigure(event->xconfigure);
+        break;
+    case ClientMessage:
+        handleClientMessage(event->xclient);
+        break;
+    default:
+        break;
+    }
+}
+
+// Drains every queued event, then draws exactly one frame; never sleeps.
+void runMainLoop() {
+    while (!done) {
+        while (XPending(GLWin.display) > 0) {
+            XEvent event;
+            XNextEvent(GLWin.display, &event);
+            handleEvent(&event);
+        }
+        drawGLScene();
+    }
+}
+
+void killGLWindow() {
+    if (!GLWin.display)
+        return;
+    destroyContext();
+    if (GLWin.fullScreen)
+        restoreDesktopMode();
+    XCloseDisplay(GLWin.display);
+    GLWin.display = nullptr;
+}

@@ -66,8 +66,8 @@ void creditCard(Canvas& canvas, const std::string& role) {
     textPath(cr, "SOLVANE", width / 2, height * 0.9, 14, 0.8, Weight::bold);
     setColour(cr, palette::amber);
     cairo_fill(cr);
-    fadingRule(cr, width / 2 - 88, width * 0.08, height * 0.85);
-    fadingRule(cr, width / 2 + 88, width * 0.92, height * 0.85);
+    fadingRule(cr, width / 2 - 88, width * 0.14, height * 0.85);
+    fadingRule(cr, width / 2 + 88, width * 0.86, height * 0.85);
 }
 
 // One greetings band: four words, one per wall of the column. The scene cuts texels below

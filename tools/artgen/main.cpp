@@ -1,0 +1,38 @@
+// artgen: draws every picture the demo's scenes load into a data directory.
+#include "tools/artgen/pictures.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] = "usage: artgen OUTPUT-DIRECTORY\n"
+                      "Writes the demo's pictures (1.png, planes.png, intro1.png, ...) into the "
+                      "existing OUTPUT-DIRECTORY.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, argc == 2 ? stdout : stderr);
+        return argc == 2 ? 0 : 2;
+    }
+    std::string error = artgen::loadTypeface();
+    if (!error.empty()) {
+        std::fprintf(stderr, "artgen: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string directory = argv[1];
+    for (const artgen::Picture& picture : artgen::catalogue()) {
+        artgen::Canvas canvas(picture.width, picture.height);
+        picture.paint(canvas);
+        error = artgen::writePng(canvas, directory + "/" + picture.fileName, picture.withAlpha,
+                                 picture.matte);
+        if (!error.empty()) {
+            std::fprintf(stderr, "artgen: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,51 @@
+// musicgen: renders the demo's soundtrack from its score, masters it and writes music.mp3.
+#include "tools/musicgen/arrange.h"
+#include "tools/musicgen/encode.h"
+#include "tools/musicgen/master.h"
+#include "tools/musicgen/score.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] = "usage: musicgen OUTPUT.mp3\n"
+                      "       musicgen --sections\n"
+                      "Renders the soundtrack, or prints its tempo and section start times.\n";
+
+constexpr double kTargetLufs = -14;
+constexpr double kCeilingDbtp = -2; // leaves room for the overshoot MP3 encoding adds
+
+void printSections() {
+    std::printf("tempo %.0f BPM, 4/4, bar %.4f s, length %.3f s\n", musicgen::kTempo,
+                musicgen::kSecondsPerBar, musicgen::totalSeconds());
+    for (const musicgen::Section& section : musicgen::sections())
+        std::printf("%-12s bar %3d  %8.3f s\n", section.name.c_str(), section.firstBar + 1,
+                    section.startSeconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, argc == 2 ? stdout : stderr);
+        return argc == 2 ? 0 : 2;
+    }
+    if (std::strcmp(argv[1], "--sections") == 0) {
+        printSections();
+        return 0;
+    }
+    musicgen::StereoMix mix = musicgen::renderSong();
+    musicgen::master(mix, kTargetLufs, kCeilingDbtp);
+    std::printf("musicgen: %.1f s, integrated loudness %.2f LUFS, true peak %.2f dBTP before "
+                "encoding\n",
+                mix.left.size() / 44100.0, musicgen::integratedLoudness(mix),
+                musicgen::toDecibels(musicgen::truePeak(mix)));
+    std::string error = musicgen::writeMp3(mix, argv[1]);
+    if (!error.empty()) {
+        std::fprintf(stderr, "musicgen: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -2,6 +2,10 @@
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
 
+#include "scenes/r2tex_scene.h"
+
+R2texScene* r2tex = nullptr;
+
 namespace {
 
 struct SceneSlot {
@@ -26,6 +30,7 @@ template <typename Scene, Scene** global> void destroyScene() {
 
 // Rows are added as scenes are written; the null row ends the table.
 const SceneSlot kSceneTable[] = {
+    SCENE_SLOT("render2texture", R2texScene, r2tex),
     {nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -4,6 +4,10 @@
 
 #include "framework/script.h"
 
+// The scene objects, in table order; null until constructScenes.
+class R2texScene;
+extern R2texScene* r2tex;
+
 void constructScenes();
 void registerScenes(tarvo64k::Script& target);
 void destroyScenes();

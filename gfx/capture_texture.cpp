@@ -1,0 +1,15 @@
+// Capture textures: upload and frame copy shared by the scenes that capture the frame.
+#include "gfx/capture_texture.h"
+
+#include <GL/gl.h>
+
+void specifyCaptureTexture(const unsigned char* pixels) {
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, kCaptureSize, kCaptureSize, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 pixels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void copyFrameToCaptureTexture() {
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kCaptureSize, kCaptureSize, 0);
+}

@@ -2,9 +2,27 @@
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
 
+#include "scenes/background_scene.h"
+#include "scenes/background_tex.h"
+#include "scenes/credits_scene.h"
+#include "scenes/fade_scene.h"
+#include "scenes/greetings_scene.h"
+#include "scenes/intro_scene.h"
 #include "scenes/r2tex_scene.h"
+#include "scenes/radial_blur.h"
+#include "scenes/stretch_transition.h"
+#include "scenes/tfly_scene.h"
 
+FadeScene* fade = nullptr;
 R2texScene* r2tex = nullptr;
+CreditsScene* credits = nullptr;
+GreetingsScene* greets = nullptr;
+BackgroundScene* background = nullptr;
+TFlyScene* tfly = nullptr;
+StretchTransition* tstretch = nullptr;
+RadialBlur* radialblur = nullptr;
+BackgroundTex* backgroundtex = nullptr;
+IntroScene* intro = nullptr;
 
 namespace {
 
@@ -30,7 +48,16 @@ template <typename Scene, Scene** global> void destroyScene() {
 
 // Rows are added as scenes are written; the null row ends the table.
 const SceneSlot kSceneTable[] = {
+    SCENE_SLOT("fade", FadeScene, fade),
     SCENE_SLOT("render2texture", R2texScene, r2tex),
+    SCENE_SLOT("credits", CreditsScene, credits),
+    SCENE_SLOT("greetings", GreetingsScene, greets),
+    SCENE_SLOT("background", BackgroundScene, background),
+    SCENE_SLOT("tfly", TFlyScene, tfly),
+    SCENE_SLOT("tstretch", StretchTransition, tstretch),
+    SCENE_SLOT("radialblur", RadialBlur, radialblur),
+    SCENE_SLOT("backgroundtex", BackgroundTex, backgroundtex),
+    SCENE_SLOT("intro", IntroScene, intro),
     {nullptr, nullptr, nullptr, nullptr},
 };
 

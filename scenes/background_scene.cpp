@@ -1,0 +1,69 @@
+// "background": a full-screen colour quad.
+#include "scenes/background_scene.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+namespace {
+
+// On the near plane (distance 0.1) and far larger than the view there, so it covers every
+// pixel. Its texture coordinates are unused: texturing is off when it is drawn.
+unsigned int compileColourQuad() {
+    unsigned int list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glScalef(2.666f, 2.0f, 1.0f);
+    // clang-format off
+    glBegin(GL_TRIANGLE_STRIP);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-1.0f, 1.0f, -0.1f);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3f(-1.0f, -1.0f, -0.1f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3f(1.0f, 1.0f, -0.1f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3f(1.0f, -1.0f, -0.1f);
+    glEnd();
+    // clang-format on
+    glEndList();
+    return list;
+}
+
+} // namespace
+
+BackgroundScene::BackgroundScene()
+    : quadList(compileColourQuad()), red(1.0f), green(1.0f), blue(1.0f), alpha(1.0f) {}
+
+BackgroundScene::~BackgroundScene() {
+    glDeleteLists(quadList, 1);
+}
+
+void BackgroundScene::trigger(float, const std::string& name, const std::string& value) {
+    float* component = nullptr;
+    if (name == "r")
+        component = &red;
+    else if (name == "g")
+        component = &green;
+    else if (name == "b")
+        component = &blue;
+    else if (name == "a")
+        component = &alpha;
+    if (component)
+        *component = static_cast<float>(std::strtod(value.c_str(), nullptr));
+}
+
+void BackgroundScene::paint(float, float, float) {
+    glLoadIdentity();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glColor4f(red, green, blue, alpha);
+    glCallList(quadList);
+    // NOTE: the colour and blend function stay set for the next effect.
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+}

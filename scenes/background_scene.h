@@ -1,0 +1,23 @@
+// "background": covers the whole screen with one colour blended by its alpha: a backdrop,
+// a tint or a flash. Triggers "r", "g", "b" and "a" set the colour.
+#pragma once
+
+#include "framework/callback.h"
+
+class BackgroundScene final : public tarvo64k::Callback {
+public:
+    unsigned int quadList; // the colour quad, on the near plane
+    float red;
+    float green;
+    float blue;
+    float alpha;
+
+    BackgroundScene();
+    ~BackgroundScene();
+    BackgroundScene(const BackgroundScene&) = delete;
+    BackgroundScene& operator=(const BackgroundScene&) = delete;
+
+    // Values read as numbers (no number reads as 0) and passed to GL unclamped.
+    void trigger(float time, const std::string& name, const std::string& value) override;
+    void paint(float elapsed, float delta, float progress) override;
+};

@@ -1,0 +1,20 @@
+// "fade": draws the frame captured by "render2texture" back over the screen with an alpha
+// that rises or falls with the effect's progress.
+#pragma once
+
+#include "framework/callback.h"
+
+class FadeScene final : public tarvo64k::Callback {
+public:
+    unsigned int quadList; // the screen quad
+    int fadeIn;            // true: alpha follows progress; false: 1 - progress
+
+    FadeScene();
+    ~FadeScene();
+    FadeScene(const FadeScene&) = delete;
+    FadeScene& operator=(const FadeScene&) = delete;
+
+    // "mode": exactly "in" fades in, any other value fades out.
+    void trigger(float time, const std::string& name, const std::string& value) override;
+    void paint(float elapsed, float delta, float progress) override;
+};

@@ -1,0 +1,62 @@
+// "intro": the pulsing strip pictures.
+#include "scenes/intro_scene.h"
+
+#include "gfx/picture_quad.h"
+#include "gfx/picture_textures.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPictureCount = 3;
+const char* const kPictureFiles[kPictureCount] = {"data/intro1.png", "data/intro2.png",
+                                                  "data/intro3.png"};
+// Radians; past it the pulse is over and nothing is drawn.
+constexpr float kLastPhase = 10.0f;
+
+} // namespace
+
+IntroScene::IntroScene() : list(0), textures(nullptr), current(0), startTime(-1.0f), speed(1.0f) {
+    textures = new unsigned int[kPictureCount];
+    loadPictureTextures(textures, kPictureFiles, kPictureCount);
+    list = compilePictureQuad(0.125f);
+}
+
+IntroScene::~IntroScene() {
+    glDeleteTextures(kPictureCount, textures);
+    glDeleteLists(list, 1);
+    delete[] textures;
+}
+
+void IntroScene::trigger(float time, const std::string&, const std::string& value) {
+    speed = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    startTime = time;
+    current = (current + 1) % kPictureCount;
+}
+
+void IntroScene::paint(float elapsed, float, float) {
+    if (startTime == -1.0f)
+        startTime = elapsed;
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glLoadIdentity();
+    // The strip is wider than the view at this distance: only its middle is seen.
+    glTranslatef(0.0f, 0.0f, -1.5f);
+
+    const float phase =
+        static_cast<float>((static_cast<double>(elapsed) - startTime) * 0.7 * speed);
+    if (phase <= kLastPhase) {
+        const float alpha = std::clamp(static_cast<float>(std::sin(phase)), 0.0f, 1.0f);
+        glColor4f(1.0f, 1.0f, 1.0f, alpha);
+        glBindTexture(GL_TEXTURE_2D, textures[current]);
+        glCallList(list);
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}

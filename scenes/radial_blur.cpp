@@ -1,0 +1,52 @@
+// "radialblur": the feedback step, with a capture texture of its own.
+#include "scenes/radial_blur.h"
+
+#include "gfx/capture_texture.h"
+#include "gfx/screen_quad.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+RadialBlur::RadialBlur() : amount(0.9f), step(1.05f) {
+    glGenTextures(1, &texture);
+    // Cleared, so the first frame of the first window blends in black.
+    pixelBuffer = new unsigned char[kCaptureBytes]();
+    glBindTexture(GL_TEXTURE_2D, texture);
+    specifyCaptureTexture(pixelBuffer);
+    quadList = compileScreenQuad();
+}
+
+RadialBlur::~RadialBlur() {
+    glDeleteTextures(1, &texture);
+    glDeleteLists(quadList, 1);
+    delete[] pixelBuffer;
+}
+
+void RadialBlur::trigger(float, const std::string& name, const std::string& value) {
+    if (name == "amount")
+        amount = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    else if (name == "step")
+        step = static_cast<float>(std::strtod(value.c_str(), nullptr));
+}
+
+void RadialBlur::paint(float, float, float) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glLoadIdentity();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4f(1.0f, 1.0f, 1.0f, amount);
+    // About the centre, since the quad is centred on the view axis; the rim falls off screen.
+    glScalef(step, step, 1.0f);
+    glCallList(quadList);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    // Not cleared: the frame goes on with the blurred picture, and this is next frame's trail.
+    copyFrameToCaptureTexture();
+}

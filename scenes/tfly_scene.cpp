@@ -1,0 +1,69 @@
+// "tfly": the captured frame on a card flying away.
+#include "scenes/tfly_scene.h"
+
+#include "gfx/render_texture.h"
+#include "gfx/screen_quad.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+namespace {
+
+// The screen quad in the z = 0 plane: paint supplies the distance at which it fills the
+// window. Its x scale stays on the model-view matrix after the call.
+unsigned int compileCard() {
+    unsigned int list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glScalef(1.333f, 1.0f, 1.0f);
+    // clang-format off
+    glBegin(GL_TRIANGLE_STRIP);
+        glTexCoord2f(0.0f, kCapturedT);
+        glVertex3f(-1.0f, 1.0f, 0.0f);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-1.0f, -1.0f, 0.0f);
+        glTexCoord2f(kCapturedS, kCapturedT);
+        glVertex3f(1.0f, 1.0f, 0.0f);
+        glTexCoord2f(kCapturedS, 0.0f);
+        glVertex3f(1.0f, -1.0f, 0.0f);
+    glEnd();
+    // clang-format on
+    glEndList();
+    return list;
+}
+
+} // namespace
+
+TFlyScene::TFlyScene() : list(compileCard()) {}
+
+TFlyScene::~TFlyScene() {
+    glDeleteLists(list, 1);
+}
+
+void TFlyScene::trigger(float, const std::string&, const std::string&) {}
+
+void TFlyScene::paint(float, float, float progress) {
+    const double p = progress;
+    glLoadIdentity();
+    // Recedes with p squared (to 52.414) and swerves right with p to the fourth (to 30).
+    glTranslatef(static_cast<float>(30.0 * std::pow(p, 4)), 0.0f,
+                 static_cast<float>(-2.414 - 50.0 * std::pow(p, 2)));
+    // Degrees: one full turn about x and two about y over the window.
+    glRotatef(static_cast<float>(-2.0 * p * 180.0), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(p * 4.0 * 180.0), 0.0f, 1.0f, 0.0f);
+    glBindTexture(GL_TEXTURE_2D, render_texture);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    // Both faces are seen as it tumbles.
+    glDisable(GL_CULL_FACE);
+    glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(1.0 - p));
+    glCallList(list);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+}

@@ -10,37 +10,24 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
+#include <dlfcn.h>
 
 namespace {
 
-// Counts the program's own allocations while switched on. Mesa's come through malloc and
-// are not counted.
+// Counts the calls of the plain operator new while switched on. It forwards to the next
+// definition (the C++ library's, or the sanitizer's), so operator delete stays the one that
+// matches; the driver's calls through the other forms are not counted.
 std::atomic<bool> countingAllocations{false};
 std::atomic<long> allocationCount{0};
 
 } // namespace
 
-// NOTE: GCC sees the free of a block from operator new, not that both are replaced here.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 void* operator new(std::size_t size) {
+    using PlainNew = void* (*)(std::size_t);
+    static const PlainNew next = reinterpret_cast<PlainNew>(dlsym(RTLD_NEXT, "_Znwm"));
     if (countingAllocations)
         ++allocationCount;
-    if (void* block = std::malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
+    return next(size);
 }
 
 namespace {

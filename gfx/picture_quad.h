@@ -1,6 +1,11 @@
-// The picture quad of the slide scenes: a textured strip 2 wide and 2 x halfHeight high,
-// centred on the origin in the z = 0 plane, showing a whole picture with t = 1 at the top.
+// The backdrop quad: fills the window with the top-left 800 x 600 pixels of a 1024 x 1024
+// picture as loadPng uploads it (t = 1 at the picture's top). Used by the scenes that draw a
+// full-screen background picture.
 #pragma once
 
-// Generates a display-list name and compiles the quad into it.
-unsigned int compilePictureQuad(float halfHeight);
+// Bottom edge of the 800 x 600 region of a 1024 x 1024 picture whose top row is at t = 1.
+constexpr float kPictureBottomT = 0.4140625f; // 1 - 600 / 1024
+
+// Immediate mode, texture coordinate before each vertex, on the caller's bound texture.
+// NOTE: scales the model-view matrix by (1.333, 1, 1) first and leaves that scale in force.
+void drawPictureQuad();

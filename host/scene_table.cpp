@@ -1,19 +1,25 @@
 // The scene table. Construction, registration and destruction all walk it in order; a scene
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
-
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
+#include "scenes/crash_scene.h"
 #include "scenes/credits_scene.h"
+#include "scenes/end_cube_scene.h"
 #include "scenes/fade_scene.h"
 #include "scenes/greetings_scene.h"
 #include "scenes/intro_scene.h"
 #include "scenes/r2tex_scene.h"
 #include "scenes/radial_blur.h"
+#include "scenes/stars_scene.h"
 #include "scenes/stretch_transition.h"
 #include "scenes/tfly_scene.h"
+#include "scenes/twister_scene.h"
 
 FadeScene* fade = nullptr;
+TwisterScene* twister = nullptr;
+CrashScene* crash = nullptr;
+EndCubeScene* endcube = nullptr;
 R2texScene* r2tex = nullptr;
 CreditsScene* credits = nullptr;
 GreetingsScene* greets = nullptr;
@@ -23,6 +29,7 @@ StretchTransition* tstretch = nullptr;
 RadialBlur* radialblur = nullptr;
 BackgroundTex* backgroundtex = nullptr;
 IntroScene* intro = nullptr;
+StarsScene* stars = nullptr;
 
 namespace {
 
@@ -47,8 +54,12 @@ template <typename Scene, Scene** global> void destroyScene() {
     { name, constructScene<Scene, &global>, getScene<Scene, &global>, destroyScene<Scene, &global> }
 
 // Rows are added as scenes are written; the null row ends the table.
+// clang-format off
 const SceneSlot kSceneTable[] = {
     SCENE_SLOT("fade", FadeScene, fade),
+    SCENE_SLOT("twister", TwisterScene, twister),
+    SCENE_SLOT("crash", CrashScene, crash),
+    SCENE_SLOT("endcube", EndCubeScene, endcube),
     SCENE_SLOT("render2texture", R2texScene, r2tex),
     SCENE_SLOT("credits", CreditsScene, credits),
     SCENE_SLOT("greetings", GreetingsScene, greets),
@@ -58,8 +69,10 @@ const SceneSlot kSceneTable[] = {
     SCENE_SLOT("radialblur", RadialBlur, radialblur),
     SCENE_SLOT("backgroundtex", BackgroundTex, backgroundtex),
     SCENE_SLOT("intro", IntroScene, intro),
+    SCENE_SLOT("stars", StarsScene, stars),
     {nullptr, nullptr, nullptr, nullptr},
 };
+// clang-format on
 
 } // namespace
 

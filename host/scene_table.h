@@ -6,25 +6,34 @@
 
 // The scene objects, in table order; null until constructScenes.
 class FadeScene;
-extern FadeScene* fade;
+class TwisterScene;
+class CrashScene;
+class EndCubeScene;
 class R2texScene;
-extern R2texScene* r2tex;
 class CreditsScene;
-extern CreditsScene* credits;
 class GreetingsScene;
-extern GreetingsScene* greets;
 class BackgroundScene;
-extern BackgroundScene* background;
 class TFlyScene;
-extern TFlyScene* tfly;
 class StretchTransition;
-extern StretchTransition* tstretch;
 class RadialBlur;
-extern RadialBlur* radialblur;
 class BackgroundTex;
-extern BackgroundTex* backgroundtex;
 class IntroScene;
+class StarsScene;
+
+extern FadeScene* fade;
+extern TwisterScene* twister;
+extern CrashScene* crash;
+extern EndCubeScene* endcube;
+extern R2texScene* r2tex;
+extern CreditsScene* credits;
+extern GreetingsScene* greets;
+extern BackgroundScene* background;
+extern TFlyScene* tfly;
+extern StretchTransition* tstretch;
+extern RadialBlur* radialblur;
+extern BackgroundTex* backgroundtex;
 extern IntroScene* intro;
+extern StarsScene* stars;
 
 void constructScenes();
 void registerScenes(tarvo64k::Script& target);

@@ -1,6 +1,7 @@
 // "backgroundtex": a full-screen picture quad over two picture textures.
 #include "scenes/background_tex.h"
 
+#include "gfx/picture_quad.h"
 #include "gfx/picture_textures.h"
 
 #include <GL/gl.h>
@@ -12,24 +13,10 @@ namespace {
 constexpr int kPictureCount = 2;
 const char* const kPictureFiles[kPictureCount] = {"data/2.png", "data/1.png"};
 
-// Fills the window and shows the top-left 800 x 600 texels of a 1024 x 1024 picture:
-// s from 0 to 800/1024, t from 1 - 600/1024 to 1, with t = 1 at the top of the screen.
-unsigned int compilePictureScreenQuad() {
+unsigned int compileBackdropList() {
     unsigned int list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    glScalef(1.333f, 1.0f, 1.0f);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.0f, 1.0f, -2.414f);
-        glTexCoord2f(0.0f, 0.4140625f);
-        glVertex3f(-1.0f, -1.0f, -2.414f);
-        glTexCoord2f(0.78125f, 1.0f);
-        glVertex3f(1.0f, 1.0f, -2.414f);
-        glTexCoord2f(0.78125f, 0.4140625f);
-        glVertex3f(1.0f, -1.0f, -2.414f);
-    glEnd();
-    // clang-format on
+    drawPictureQuad();
     glEndList();
     return list;
 }
@@ -37,7 +24,7 @@ unsigned int compilePictureScreenQuad() {
 } // namespace
 
 BackgroundTex::BackgroundTex() : quadList(0), textures(nullptr), current(0) {
-    quadList = compilePictureScreenQuad();
+    quadList = compileBackdropList();
     textures = new unsigned int[kPictureCount];
     loadPictureTextures(textures, kPictureFiles, kPictureCount);
 }

@@ -1,8 +1,8 @@
 // "credits": three pictures zooming up in turn.
 #include "scenes/credits_scene.h"
 
-#include "gfx/picture_quad.h"
 #include "gfx/picture_textures.h"
+#include "gfx/slide_quad.h"
 
 #include <GL/gl.h>
 
@@ -23,7 +23,7 @@ constexpr float kLargestSize = 4.0f;   // past it a picture is done
 CreditsScene::CreditsScene() : list(0), textures(nullptr), period(1.0f), startTime(-1.0f) {
     textures = new unsigned int[kPictureCount];
     loadPictureTextures(textures, kPictureFiles, kPictureCount);
-    list = compilePictureQuad(0.5f);
+    list = compileSlideQuad(0.5f);
 }
 
 CreditsScene::~CreditsScene() {

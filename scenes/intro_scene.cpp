@@ -1,8 +1,8 @@
 // "intro": the pulsing strip pictures.
 #include "scenes/intro_scene.h"
 
-#include "gfx/picture_quad.h"
 #include "gfx/picture_textures.h"
+#include "gfx/slide_quad.h"
 
 #include <GL/gl.h>
 
@@ -23,7 +23,7 @@ constexpr float kLastPhase = 10.0f;
 IntroScene::IntroScene() : list(0), textures(nullptr), current(0), startTime(-1.0f), speed(1.0f) {
     textures = new unsigned int[kPictureCount];
     loadPictureTextures(textures, kPictureFiles, kPictureCount);
-    list = compilePictureQuad(0.125f);
+    list = compileSlideQuad(0.125f);
 }
 
 IntroScene::~IntroScene() {

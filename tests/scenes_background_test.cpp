@@ -1,6 +1,6 @@
 // The full-screen layers: "background" (a colour blended by its alpha) and "backgroundtex"
 // (one of two pictures).
-#include "tests/scene_test_support.h"
+#include "tests/picture_scene_support.h"
 
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
@@ -9,9 +9,9 @@
 
 namespace {
 
-using scenetest::drawGradient;
-using scenetest::gradientAt;
-using scenetest::startFrame;
+using picturetest::drawGradient;
+using picturetest::gradientAt;
+using picturetest::startFrame;
 using testgl::Rgb;
 
 const int kProbes[][2] = {{1, 1}, {798, 598}, {400, 300}, {123, 456}, {678, 90}};
@@ -75,7 +75,7 @@ Rgb pictureOneAt(int x, int y) {
 
 TEST(BackgroundTex, ShowsTheTopLeftOfAPictureAndIgnoresIndexesBeyondTheTwo) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     BackgroundTex backgroundTex;
 
     struct Step {
@@ -92,7 +92,7 @@ TEST(BackgroundTex, ShowsTheTopLeftOfAPictureAndIgnoresIndexesBeyondTheTwo) {
         backgroundTex.paint(0, 0, 0);
         for (const auto& probe : kProbes) {
             const Rgb expected =
-                step.pictureOne ? pictureOneAt(probe[0], probe[1]) : scenetest::kPicture2;
+                step.pictureOne ? pictureOneAt(probe[0], probe[1]) : picturetest::kPicture2;
             EXPECT_PIXEL_NEAR(probe[0], probe[1], expected, 1);
         }
     }

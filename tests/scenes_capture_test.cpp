@@ -1,6 +1,6 @@
 // The scenes around the captured frame: "render2texture" and the scenes that draw its
 // capture back ("fade", "tstretch", "tfly"), and the feedback blur "radialblur".
-#include "tests/scene_test_support.h"
+#include "tests/picture_scene_support.h"
 
 #include "framework/script.h"
 #include "scenes/fade_scene.h"
@@ -15,10 +15,10 @@
 
 namespace {
 
-using scenetest::drawGradient;
-using scenetest::fillRect;
-using scenetest::gradientAt;
-using scenetest::startFrame;
+using picturetest::drawGradient;
+using picturetest::fillRect;
+using picturetest::gradientAt;
+using picturetest::startFrame;
 using testgl::Rgb;
 
 const Rgb kBlack{0, 0, 0};

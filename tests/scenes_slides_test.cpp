@@ -1,6 +1,6 @@
 // The picture slides: "intro" (a pulsing strip), "credits" (three zooming pictures) and
 // "greetings" (a turning column of picture bands with outlines).
-#include "tests/scene_test_support.h"
+#include "tests/picture_scene_support.h"
 
 #include "scenes/credits_scene.h"
 #include "scenes/greetings_scene.h"
@@ -13,8 +13,8 @@
 
 namespace {
 
-using scenetest::fillRect;
-using scenetest::startFrame;
+using picturetest::fillRect;
+using picturetest::startFrame;
 using testgl::Rgb;
 
 const Rgb kBlack{0, 0, 0};
@@ -30,7 +30,7 @@ float atPhase(float start, float phase, float speed = 1.0f) {
 
 TEST(IntroScene, PulsesFromItsFirstPaintAndDrawsNothingAfterPhaseTen) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     IntroScene intro;
 
     startFrame();
@@ -60,7 +60,7 @@ TEST(IntroScene, PulsesFromItsFirstPaintAndDrawsNothingAfterPhaseTen) {
 
 TEST(IntroScene, EachTriggerRestartsThePulseWithTheNextPictureAtItsSpeed) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     IntroScene intro;
     struct Step {
         float time;
@@ -89,7 +89,7 @@ TEST(IntroScene, EachTriggerRestartsThePulseWithTheNextPictureAtItsSpeed) {
 
 TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     CreditsScene credits;
     // 0.7 s in: picture 0 at size 2.1 (alpha sin 2.1, 190 pixels either side of the centre),
     // picture 1 over it at size 0.15 (alpha sin 0.15, 13 pixels either side).
@@ -118,7 +118,7 @@ TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
 
 TEST(GreetingsScene, FourBandsCutAtTransparentTexelsWithBlackOutlinesAtTheSeams) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     GLint alphaBits = -1;
     glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
     ASSERT_EQ(alphaBits, 0) << "the bands' blend function relies on a window without alpha";
@@ -140,12 +140,12 @@ TEST(GreetingsScene, FourBandsCutAtTransparentTexelsWithBlackOutlinesAtTheSeams)
     for (int seam : seamRows) {
         SCOPED_TRACE(seam);
         int black = 0;
-        for (const Rgb& pixel : scenetest::readRect(600, seam - 50, 190, 100))
+        for (const Rgb& pixel : picturetest::readRect(600, seam - 50, 190, 100))
             black += pixel.r < 40 && pixel.g < 40 && pixel.b < 40;
         EXPECT_GT(black, 100);
     }
     int elsewhere = 0;
-    for (const Rgb& pixel : scenetest::readRect(600, 520, 190, 70))
+    for (const Rgb& pixel : picturetest::readRect(600, 520, 190, 70))
         elsewhere += pixel.r < 250;
     EXPECT_EQ(elsewhere, 0);
 

@@ -1,6 +1,6 @@
 // A timeline over every scene of this group, run frame by frame through the host's table
 // and the global script, as the demo runs it.
-#include "tests/scene_test_support.h"
+#include "tests/picture_scene_support.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
@@ -82,7 +82,7 @@ template <typename DrawFrame> TimelineRun runTimeline(DrawFrame drawFrame) {
 
 TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     REQUIRE_GL_CONTEXT();
-    scenetest::enterPictureDirectory();
+    picturetest::enterPictureDirectory();
     FILE* file = std::fopen("script.odml", "wb");
     ASSERT_NE(file, nullptr);
     std::fputs(kTimeline, file);

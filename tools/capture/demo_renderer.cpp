@@ -16,6 +16,9 @@ namespace capture {
 
 namespace {
 
+constexpr int kWindowAttempts = 3;
+constexpr useconds_t kRetryMicroseconds = 300000;
+
 // Sends standard output to a temporary file for a while, so the host's set-up lines do not
 // mix with the benchmark's tables.
 class HeldOutput {
@@ -56,9 +59,17 @@ private:
 } // namespace
 
 std::string DemoRenderer::open(const std::string& scriptPath) {
-    HeldOutput held;
-    int window = createGLWindow("Solvane capture", kWidth, kHeight, 24, 0);
-    std::string lines = held.release();
+    int window = kWindowUnavailable;
+    std::string lines;
+    // NOTE: a busy X server may refuse a connection for a moment even though it accepted
+    // one just before; a few tries ride that out.
+    for (int attempt = 0; attempt < kWindowAttempts && window == kWindowUnavailable; ++attempt) {
+        if (attempt > 0)
+            usleep(kRetryMicroseconds);
+        HeldOutput held;
+        window = createGLWindow("Solvane capture", kWidth, kHeight, 24, 0);
+        lines = held.release();
+    }
     if (window != kWindowReady) {
         std::fputs(lines.c_str(), stderr);
         killGLWindow();

@@ -1,6 +1,15 @@
 // The scene table. Construction, registration and destruction all walk it in order; a scene
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
+#include "scenes/crash_scene.h"
+#include "scenes/end_cube_scene.h"
+#include "scenes/stars_scene.h"
+#include "scenes/twister_scene.h"
+
+TwisterScene* twister = nullptr;
+CrashScene* crash = nullptr;
+EndCubeScene* endcube = nullptr;
+StarsScene* stars = nullptr;
 
 namespace {
 
@@ -25,9 +34,15 @@ template <typename Scene, Scene** global> void destroyScene() {
     { name, constructScene<Scene, &global>, getScene<Scene, &global>, destroyScene<Scene, &global> }
 
 // Rows are added as scenes are written; the null row ends the table.
+// clang-format off
 const SceneSlot kSceneTable[] = {
+    SCENE_SLOT("twister", TwisterScene, twister),
+    SCENE_SLOT("crash", CrashScene, crash),
+    SCENE_SLOT("endcube", EndCubeScene, endcube),
+    SCENE_SLOT("stars", StarsScene, stars),
     {nullptr, nullptr, nullptr, nullptr},
 };
+// clang-format on
 
 } // namespace
 

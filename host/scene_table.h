@@ -4,6 +4,16 @@
 
 #include "framework/script.h"
 
+class CrashScene;
+class EndCubeScene;
+class StarsScene;
+class TwisterScene;
+
+extern TwisterScene* twister;
+extern CrashScene* crash;
+extern EndCubeScene* endcube;
+extern StarsScene* stars;
+
 void constructScenes();
 void registerScenes(tarvo64k::Script& target);
 void destroyScenes();

@@ -1,0 +1,225 @@
+// solvane-capture's pieces that need no window: the fixed clock, the command line, the frame
+// plan, the active-effect bookkeeping, the statistics and the profiler's stand-ins.
+#include "host/demo.h"
+#include "tests/recording_callback.h"
+#include "tools/capture/capture_plan.h"
+#include "tools/capture/frame_clock.h"
+#include "tools/capture/frame_stats.h"
+#include "tools/capture/options.h"
+#include "tools/capture/scene_profiler.h"
+#include "tools/capture/timeline_info.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace capture;
+
+namespace {
+
+std::string parse(std::vector<std::string> words, Options* options) {
+    std::vector<char*> argv{const_cast<char*>("solvane-capture")};
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    return parseOptions(static_cast<int>(argv.size()), argv.data(), options);
+}
+
+void loadTimeline(tarvo64k::Script& script, const std::string& text) {
+    script.parse(reinterpret_cast<const unsigned char*>(text.data()),
+                 static_cast<unsigned int>(text.size()));
+}
+
+} // namespace
+
+TEST(CaptureClock, FirstFrameAtOrAfterAgreesWithTheFrameTimes) {
+    for (int fps : {1, 7, 24, 25, 30, 60, 144, 1000}) {
+        for (int64_t ms = 0; ms <= 3000; ++ms) {
+            int64_t frame = firstFrameAtOrAfter(ms, fps);
+            ASSERT_GE(frameMilliseconds(frame, fps), ms) << fps << " fps, " << ms << " ms";
+            if (frame > 0) {
+                ASSERT_LT(frameMilliseconds(frame - 1, fps), ms) << fps << " fps, " << ms;
+            }
+        }
+    }
+    EXPECT_EQ(frameMilliseconds(1, 60), 16);
+    EXPECT_EQ(frameMilliseconds(59, 60), 983);
+    EXPECT_EQ(frameMilliseconds(60, 60), 1000);
+}
+
+TEST(CaptureClock, CommandLineSecondsBecomeWholeMilliseconds) {
+    double seconds = 0;
+    ASSERT_TRUE(parseSeconds("0.7", &seconds));
+    EXPECT_EQ(millisecondsAtOrAfter(seconds), 700) << "binary rounding must not reach 701";
+    ASSERT_TRUE(parseSeconds("1.2345", &seconds));
+    EXPECT_EQ(millisecondsAtOrAfter(seconds), 1235);
+    ASSERT_TRUE(parseSeconds("12", &seconds));
+    EXPECT_EQ(millisecondsAtOrAfter(seconds), 12000);
+    for (const char* bad : {"", "-1", "abc", "1s", "nan", "inf", " 2"})
+        EXPECT_FALSE(parseSeconds(bad, &seconds)) << bad;
+    EXPECT_EQ(formatClock(65250), "1:05.250");
+}
+
+TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
+    Options options;
+    ASSERT_EQ(parse({"--dir", "demo", "--fps=30", "--shot", "1.5:a.png", "--shot=2:b.png",
+                     "--sheet", "s.png", "--every", "2", "--columns", "4", "--profile"},
+                    &options),
+              "");
+    EXPECT_EQ(options.directory, "demo");
+    EXPECT_EQ(options.fps, 30);
+    ASSERT_EQ(options.shots.size(), 2u);
+    EXPECT_EQ(options.shots[0].path, "a.png");
+    EXPECT_DOUBLE_EQ(options.shots[1].seconds, 2.0);
+    EXPECT_EQ(options.columns, 4);
+    EXPECT_TRUE(options.bench) << "--profile implies --bench";
+
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"--fps", "0", "--bench"},
+        {"--fps", "24.5", "--bench"},
+        {"--shot", "a.png"},
+        {"--shot", "x:a.png"},
+        {"--bench", "--every", "2"},
+        {"--bench", "--from", "5", "--to", "5"},
+        {"--bench", "--fast"},
+        {"--bench", "stray"},
+        {"--video"},
+    };
+    for (const auto& words : mistakes) {
+        Options fresh;
+        std::string error = parse(words, &fresh);
+        EXPECT_FALSE(error.empty()) << (words.empty() ? "(no arguments)" : words[0]);
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
+TEST(CapturePlan, RangeIsHalfOpenAndTimesPastTheEndAreRefused) {
+    Options options;
+    options.fps = 10;
+    options.bench = true;
+    Plan plan;
+    ASSERT_EQ(makePlan(options, 3.0f, &plan), "");
+    EXPECT_EQ(plan.rangeFirst, 0);
+    EXPECT_EQ(plan.rangeEnd, 30) << "the frame at the end itself shows no effect";
+    EXPECT_EQ(plan.lastFrame, 29);
+
+    options.hasFrom = options.hasTo = true;
+    options.from = 0.95;
+    options.to = 2;
+    ASSERT_EQ(makePlan(options, 3.0f, &plan), "");
+    EXPECT_EQ(plan.rangeFirst, 10);
+    EXPECT_EQ(plan.rangeEnd, 20);
+
+    options.to = 3.5;
+    EXPECT_NE(makePlan(options, 3.0f, &plan), "");
+    EXPECT_NE(makePlan(Options(), 0.0f, &plan), "") << "an empty timeline";
+
+    Options shots;
+    shots.fps = 30;
+    shots.shots = {{2.99, "late.png"}};
+    ASSERT_EQ(makePlan(shots, 3.0f, &plan), "");
+    EXPECT_EQ(plan.shots[0].frame, 90) << "3.000 s is the end, which still runs";
+    shots.shots = {{3.001, "after.png"}};
+    EXPECT_NE(makePlan(shots, 3.0f, &plan), "");
+}
+
+TEST(CapturePlan, SheetTakesAFrameEveryStepOfTheRange) {
+    Options options;
+    options.fps = 60;
+    options.sheet = "s.png";
+    options.every = 0.5;
+    Plan plan;
+    ASSERT_EQ(makePlan(options, 2.0f, &plan), "");
+    EXPECT_EQ(plan.sheetFrames, (std::vector<int64_t>{0, 30, 60, 90}));
+    options.every = 0.001;
+    options.columns = 1;
+    EXPECT_NE(makePlan(options, 200.0f, &plan), "") << "more thumbnails than a sheet holds";
+}
+
+TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
+    std::vector<RecordedCall> log;
+    RecordingCallback one("one", &log), two("two", &log), stale("two", &log);
+    tarvo64k::Script script;
+    script.addCallback("one", &one);
+    script.addCallback("two", &stale);
+    script.addCallback("two", &two);
+    loadTimeline(script, "<effect start=\"0\" end=\"1\" name=\"one\"/>"
+                         "<effect start=\"1\" end=\"2.5\" name=\"two\"/>"
+                         "<effect start=\"0.5\" end=\"1.25\" name=\"missing\"/>"
+                         "<effect start=\"2\" end=\"3\" name=\"one\"/>");
+    std::vector<std::string> names = effectSceneNames(script);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "(no scene)", "one"}));
+    EXPECT_EQ(sceneName(script, &two), "two") << "the last row with the pointer names it";
+
+    std::vector<int> active;
+    for (int64_t frame = 0; frame <= 95; ++frame) {
+        float time = musicSeconds(static_cast<int>(frameMilliseconds(frame, 30)));
+        log.clear();
+        script.update(time);
+        activeEffects(script, time, &active);
+        std::vector<std::string> painted, expected;
+        for (const RecordedCall& call : log)
+            painted.push_back(call.scene);
+        for (int index : active)
+            if (script.effects[static_cast<size_t>(index)]->callback)
+                expected.push_back(names[static_cast<size_t>(index)]);
+        ASSERT_EQ(painted, expected) << "frame " << frame << " at " << time << " s";
+    }
+    activeEffects(script, 1.0f, &active);
+    EXPECT_EQ(describeEffects(names, active), "two, (no scene)") << "start in, end out";
+    activeEffects(script, 3.0f, &active);
+    EXPECT_EQ(describeEffects(names, active), "(nothing)");
+}
+
+TEST(CaptureStats, PercentilesAndSectionsFollowTheFrames) {
+    std::vector<double> times;
+    for (int i = 100; i >= 1; --i)
+        times.push_back(i);
+    TimeSummary summary = summarise(times);
+    EXPECT_EQ(summary.count, 100);
+    EXPECT_DOUBLE_EQ(summary.median, 50.5);
+    EXPECT_DOUBLE_EQ(summary.p95, 95);
+    EXPECT_DOUBLE_EQ(summary.p99, 99);
+    EXPECT_DOUBLE_EQ(summary.max, 100);
+    EXPECT_DOUBLE_EQ(summary.total, 5050);
+
+    std::vector<Section> sections;
+    addToSections(&sections, {0}, "a", 0, 0, 1);
+    addToSections(&sections, {0}, "a", 1, 16, 1);
+    addToSections(&sections, {0, 1}, "a, b", 2, 33, 2);
+    addToSections(&sections, {0}, "a", 3, 50, 1);
+    ASSERT_EQ(sections.size(), 3u) << "a set that comes back opens a new section";
+    EXPECT_EQ(sections[0].lastFrame, 1);
+    EXPECT_EQ(sections[0].lastMs, 16);
+    EXPECT_EQ(sections[1].frameMs.size(), 1u);
+    EXPECT_EQ(sections[2].firstFrame, 3);
+}
+
+TEST(CaptureProfiler, StandInsForwardEverythingAndStepAsideAfterwards) {
+    std::vector<RecordedCall> log;
+    RecordingCallback scene("s", &log);
+    tarvo64k::Script script;
+    script.addCallback("s", &scene);
+    loadTimeline(script, "<effect start=\"0\" end=\"2\" name=\"s\">"
+                         "<trigger start=\"0.5\" name=\"go\" value=\"7\"/></effect>"
+                         "<effect start=\"1\" end=\"2\" name=\"s\"/>");
+    {
+        SceneProfiler profiler(script);
+        EXPECT_NE(script.effects[0]->callback, &scene);
+        EXPECT_EQ(script.effects[0]->callback, script.effects[1]->callback)
+            << "one stand-in per scene, so its cost adds up";
+        script.update(0.5f);
+        script.update(1.5f);
+        std::vector<SceneCost> costs = profiler.costs();
+        ASSERT_EQ(costs.size(), 1u);
+        EXPECT_EQ(costs[0].name, "s");
+        EXPECT_EQ(costs[0].paints, 0) << "not recording";
+    }
+    EXPECT_EQ(script.effects[0]->callback, &scene);
+    EXPECT_EQ(script.effects[1]->callback, &scene);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0].kind, "trigger");
+    EXPECT_EQ(log[0].value, "7");
+    EXPECT_FLOAT_EQ(log[3].progress, 0.5f);
+}

@@ -1,0 +1,266 @@
+// solvane-capture end to end: run in a scratch demo directory on a three-effect timeline,
+// its pictures decoded and its reports read back. Pixel checks need the "background" scene
+// (a flat colour set by triggers); without it they skip and the clock is checked through
+// the benchmark's sections, which name the effects active on each run of frames.
+#include "tests/process_runner.h"
+#include "tools/mp3tone/mp3_tone.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+const std::string kCapture = CAPTURE_PATH;
+const std::string kFfprobe = FFPROBE_PATH;
+
+// Red from 0 s, turning yellow at 0.25 s; green from 1 s; nothing from 2 s; blue from 2.05 s.
+const char* const kTimeline = "<effect start=\"0\" end=\"1\" name=\"background\">\n"
+                              "  <trigger start=\"0\" name=\"r\" value=\"1\"/>\n"
+                              "  <trigger start=\"0\" name=\"g\" value=\"0\"/>\n"
+                              "  <trigger start=\"0\" name=\"b\" value=\"0\"/>\n"
+                              "  <trigger start=\"0.25\" name=\"g\" value=\"1\"/>\n"
+                              "</effect>\n"
+                              "<effect start=\"1\" end=\"2\" name=\"background\">\n"
+                              "  <trigger start=\"0\" name=\"r\" value=\"0\"/>\n"
+                              "</effect>\n"
+                              "<effect start=\"2.05\" end=\"3\" name=\"background\">\n"
+                              "  <trigger start=\"0\" name=\"g\" value=\"0\"/>\n"
+                              "  <trigger start=\"0\" name=\"b\" value=\"1\"/>\n"
+                              "</effect>\n";
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    bool read(const std::string& path) {
+        png_image image = {};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str()))
+            return false;
+        image.format = PNG_FORMAT_RGB;
+        width = static_cast<int>(image.width);
+        height = static_cast<int>(image.height);
+        rgb.resize(PNG_IMAGE_SIZE(image));
+        return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+    }
+    // Channels at the centre, each rounded to 0 or 1.
+    std::string centre() const {
+        const unsigned char* p = &rgb[(static_cast<size_t>(height / 2) * width + width / 2) * 3];
+        std::string bits;
+        for (int i = 0; i < 3; ++i)
+            bits += p[i] > 200 ? '1' : (p[i] < 55 ? '0' : '?');
+        return bits;
+    }
+};
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+struct SectionRow {
+    std::string from, to;
+    long long frames = 0;
+    std::string effects;
+};
+
+// The rows of the benchmark's section table.
+std::vector<SectionRow> sectionRows(const std::string& report) {
+    std::vector<SectionRow> rows;
+    std::istringstream lines(report.substr(report.find("Sections")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        char from[32], to[32];
+        int number = 0, consumed = 0;
+        SectionRow row;
+        double median, p95, p99, max, fps;
+        if (std::sscanf(line.c_str(), "%d %31s %31s %lld %lf %lf %lf %lf %lf %n", &number, from, to,
+                        &row.frames, &median, &p95, &p99, &max, &fps, &consumed) == 9) {
+            row.from = from;
+            row.to = to;
+            row.effects = line.substr(static_cast<size_t>(consumed));
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+class CaptureEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = makeTemporaryDirectory("solvane-capture");
+        ASSERT_FALSE(directory.empty());
+        writeFile(directory + "/script.odml", kTimeline);
+    }
+    void TearDown() override { runCommand("rm -rf '" + directory + "'"); }
+
+    int capture(const std::vector<std::string>& arguments) {
+        ChildProcess tool;
+        if (!tool.start(kCapture, arguments, directory))
+            return -1;
+        int status = tool.wait(300);
+        output = tool.output();
+        errors = tool.errors();
+        return status;
+    }
+    std::string path(const std::string& name) const { return directory + "/" + name; }
+
+    // Whether the scene table has the "background" scene the pixel checks rely on.
+    bool backgroundBuilt() {
+        EXPECT_EQ(capture({"--bench", "--fps", "10"}), 0) << errors;
+        return output.find(" background") != std::string::npos;
+    }
+
+    std::string directory, output, errors;
+};
+
+TEST_F(CaptureEndToEnd, BenchSectionsFollowTheEffectWindowsAtEachFrameRate) {
+    ASSERT_EQ(capture({"--bench", "--fps", "10"}), 0) << errors;
+    std::vector<SectionRow> rows = sectionRows(output);
+    ASSERT_EQ(rows.size(), 4u) << output;
+    EXPECT_EQ(rows[0].from + " " + rows[0].to, "0:00.000 0:00.900");
+    EXPECT_EQ(rows[1].from + " " + rows[1].to, "0:01.000 0:01.900") << "start in, end out";
+    EXPECT_EQ(rows[2].from + " " + rows[2].to, "0:02.000 0:02.000");
+    EXPECT_EQ(rows[2].effects, "(nothing)");
+    EXPECT_EQ(rows[3].from + " " + rows[3].to, "0:02.100 0:02.900");
+    EXPECT_EQ(rows[0].frames + rows[1].frames + rows[2].frames + rows[3].frames, 30);
+    EXPECT_NE(output.find("overall"), std::string::npos);
+    EXPECT_EQ(output.find("Got Doublebuffered"), std::string::npos) << "host lines kept out";
+
+    ASSERT_EQ(capture({"--bench", "--fps", "30", "--from", "0.99", "--to", "2.1"}), 0) << errors;
+    rows = sectionRows(output);
+    ASSERT_EQ(rows.size(), 3u) << output;
+    EXPECT_EQ(rows[0].from + " " + rows[0].to + " " + std::to_string(rows[0].frames),
+              "0:01.000 0:01.966 30");
+    EXPECT_EQ(rows[1].from + " " + rows[1].to + " " + std::to_string(rows[1].frames),
+              "0:02.000 0:02.033 2");
+    EXPECT_EQ(rows[2].from + " " + rows[2].to, "0:02.066 0:02.066") << "--to is exclusive";
+}
+
+TEST_F(CaptureEndToEnd, ShotsAreRepeatableAndEqualTheFrameFiles) {
+    ASSERT_EQ(capture({"--fps", "30", "--shot", "1.5:a.png", "--frames", "frames", "--from", "1.4",
+                       "--to", "1.6"}),
+              0)
+        << errors;
+    ASSERT_EQ(capture({"--fps", "30", "--shot", "1.5:b.png"}), 0) << errors;
+    std::string first = readFile(path("a.png"));
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first, readFile(path("b.png"))) << "the same shot twice";
+    EXPECT_EQ(first, readFile(path("frames/frame-000045.png"))) << "1.5 s is frame 45 at 30 fps";
+    EXPECT_TRUE(exists(path("frames/frame-000042.png")));
+    EXPECT_TRUE(exists(path("frames/frame-000047.png")));
+    EXPECT_FALSE(exists(path("frames/frame-000048.png"))) << "1.6 s is past the range";
+
+    Picture shot;
+    ASSERT_TRUE(shot.read(path("a.png")));
+    EXPECT_EQ(shot.width, 800);
+    EXPECT_EQ(shot.height, 600);
+}
+
+TEST_F(CaptureEndToEnd, FixedClockShowsEachEffectAndTriggerOnItsFrame) {
+    if (!backgroundBuilt())
+        GTEST_SKIP() << "the \"background\" scene is not in the scene table yet";
+    ASSERT_EQ(capture({"--fps", "10", "--frames", "ten"}), 0) << errors;
+    const std::vector<std::pair<int, std::string>> tenFps = {{0, "100"},  {2, "100"},  {3, "110"},
+                                                             {9, "110"},  {10, "010"}, {19, "010"},
+                                                             {20, "000"}, {21, "001"}, {29, "001"}};
+    for (const auto& [frame, colour] : tenFps) {
+        char name[64];
+        std::snprintf(name, sizeof name, "ten/frame-%06d.png", frame);
+        Picture picture;
+        ASSERT_TRUE(picture.read(path(name))) << name;
+        EXPECT_EQ(picture.centre(), colour) << "frame " << frame << " at 10 fps";
+    }
+    // At 30 fps the 0.25 s trigger is first due at frame 8 (0.266 s), not frame 7 (0.233 s).
+    ASSERT_EQ(capture({"--fps", "30", "--shot", "0.2:before.png", "--shot", "0.25:after.png"}), 0)
+        << errors;
+    Picture before, after;
+    ASSERT_TRUE(before.read(path("before.png")) && after.read(path("after.png")));
+    EXPECT_EQ(before.centre(), "100");
+    EXPECT_EQ(after.centre(), "110");
+}
+
+TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
+    auto expectRefused = [&](const std::vector<std::string>& arguments, const std::string& why) {
+        EXPECT_EQ(capture(arguments), 2) << why << "\n" << errors;
+        EXPECT_EQ(errors.find("solvane-capture: "), 0u) << why << ": " << errors;
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << why << ": one line, got " << errors;
+    };
+    expectRefused({"--dir", "/nonexistent-demo", "--bench"}, "a missing directory");
+    runCommand("mkdir '" + path("locked") + "' && chmod 000 '" + path("locked") + "'");
+    if (access(path("locked").c_str(), R_OK) != 0) // root reads anything
+        expectRefused({"--dir", path("locked"), "--bench"}, "an unreadable directory");
+    expectRefused({"--shot", "0.5:early.png", "--shot", "3.1:late.png"}, "a time past the end");
+    expectRefused({"--shot", "0.5:early.png", "--shot", "1:/nonexistent/dir/x.png"},
+                  "an unwritable output path");
+    expectRefused({"--frames", "new-frames", "--to", "4"}, "--to past the end");
+    expectRefused({"--script", "missing.odml", "--bench"}, "a missing timeline");
+    EXPECT_FALSE(exists(path("early.png")));
+    EXPECT_FALSE(exists(path("late.png")));
+    EXPECT_FALSE(exists(path("new-frames")));
+
+    writeFile(path("music.mp3"), "not played");
+    EXPECT_EQ(runCommand("cd '" + directory + "' && PATH=/nonexistent '" + kCapture +
+                         "' --video v.mp4 2>err.txt"),
+              2);
+    EXPECT_NE(readFile(path("err.txt")).find("ffmpeg"), std::string::npos);
+    EXPECT_FALSE(exists(path("v.mp4")));
+
+    // A failure after rendering has begun: ffmpeg cannot read this "music".
+    EXPECT_EQ(capture({"--video", "v.mp4", "--shot", "0.1:shot.png", "--to", "0.5"}), 2) << errors;
+    EXPECT_NE(errors.find("ffmpeg"), std::string::npos) << errors;
+    EXPECT_EQ(runCommand("test -z \"$(ls -A '" + directory +
+                         "' | grep -v -e script.odml -e music.mp3 -e locked -e err.txt -e "
+                         "stdout.txt -e stderr.txt)\""),
+              0)
+        << "left behind: " << readFile(path("stdout.txt"));
+    runCommand("chmod 755 '" + path("locked") + "'");
+}
+
+TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
+    mp3tone::ToneOptions tone;
+    tone.seconds = 3.0;
+    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), tone));
+    ASSERT_EQ(capture({"--video", "clip.mp4", "--fps", "25", "--from", "0.5", "--to", "1.5"}), 0)
+        << errors;
+    ASSERT_EQ(runCommand("'" + kFfprobe +
+                         "' -v error -count_frames -show_entries "
+                         "stream=codec_type,codec_name,pix_fmt,nb_read_frames,r_frame_rate "
+                         "-show_entries format=duration -of default=noprint_wrappers=1 '" +
+                         path("clip.mp4") + "' >'" + path("probe.txt") + "'"),
+              0);
+    std::string probe = readFile(path("probe.txt"));
+    EXPECT_NE(probe.find("codec_name=h264"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("pix_fmt=yuv420p"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("r_frame_rate=25/1"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("nb_read_frames=25\n"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_type=audio"), std::string::npos) << probe;
+    size_t at = probe.find("duration=");
+    ASSERT_NE(at, std::string::npos) << probe;
+    EXPECT_NEAR(std::atof(probe.c_str() + at + 9), 1.0, 0.05) << probe;
+}
+
+TEST_F(CaptureEndToEnd, SheetAndProfileCoverTheRange) {
+    ASSERT_EQ(capture({"--sheet", "sheet.png", "--every", "0.5", "--columns", "4", "--bench",
+                       "--profile", "--fps", "10"}),
+              0)
+        << errors;
+    Picture sheet;
+    ASSERT_TRUE(sheet.read(path("sheet.png")));
+    // Six thumbnails (0 to 2.5 s) in two rows of four.
+    EXPECT_EQ(sheet.width, 14 + 4 * (240 + 14));
+    EXPECT_EQ(sheet.height, 40 + 2 * (180 + 50 + 14) + 14);
+    ASSERT_NE(output.find("Scene paint cost"), std::string::npos) << output;
+    size_t row = output.find("\nbackground ", output.find("Scene paint cost"));
+    if (row != std::string::npos) {
+        // 29 of the 30 frames paint the background; only 2.0 s shows nothing.
+        EXPECT_EQ(std::atoi(output.c_str() + row + 11), 29) << output;
+    }
+}
+
+} // namespace

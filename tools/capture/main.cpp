@@ -1,0 +1,189 @@
+// solvane-capture: renders the demo offline on a fixed clock into pictures, a video, a
+// contact sheet or frame-time figures. Leans on the host's window and lifecycle pieces.
+#include "framework/script.h"
+#include "host/demo.h"
+#include "tools/capture/capture_plan.h"
+#include "tools/capture/capture_run.h"
+#include "tools/capture/demo_renderer.h"
+#include "tools/capture/options.h"
+#include "tools/capture/output_files.h"
+#include "tools/capture/video_encoder.h"
+#include "tools/xvfb/private_xvfb.h"
+
+#include <X11/Xlib.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFailed = 2;
+constexpr int kInterrupted = 130;
+const char* const kInterruptedText = "interrupted";
+
+capture::OutputFiles* liveOutputs = nullptr;
+
+void requestStop(int) {
+    capture::interrupted = 1;
+}
+
+// A lost X server ends the process inside Xlib; the staged files go first.
+int lostDisplay(Display*) {
+    if (liveOutputs)
+        liveOutputs->abandon();
+    std::fprintf(stderr, "solvane-capture: lost the connection to the X display\n");
+    std::_Exit(kFailed);
+}
+
+void installSignals() {
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a dead ffmpeg shows as a failed write instead
+}
+
+std::string checkDirectory(const std::string& directory) {
+    struct stat info;
+    if (stat(directory.c_str(), &info) != 0)
+        return "--dir " + directory + ": " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode))
+        return "--dir " + directory + ": not a directory";
+    if (access(directory.c_str(), R_OK | X_OK) != 0)
+        return "--dir " + directory + ": " + std::strerror(errno);
+    return "";
+}
+
+std::string checkReadable(const std::string& path, const char* what) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return path + ": cannot read " + what + ": " + std::strerror(errno);
+    std::fclose(file);
+    return "";
+}
+
+// Every output path is made absolute against the directory the tool was started in.
+void resolvePaths(capture::Options* options) {
+    options->directory = capture::absolutePath(options->directory);
+    options->script = options->script.empty() ? options->directory + "/script.odml"
+                                              : capture::absolutePath(options->script);
+    for (capture::ShotRequest& shot : options->shots)
+        shot.path = capture::absolutePath(shot.path);
+    options->framesDirectory = capture::absolutePath(options->framesDirectory);
+    options->video = capture::absolutePath(options->video);
+    options->sheet = capture::absolutePath(options->sheet);
+}
+
+std::string checkFramesDirectory(const std::string& directory, capture::OutputFiles* outputs) {
+    struct stat info;
+    if (stat(directory.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode))
+            return "--frames " + directory + ": not a directory";
+        if (access(directory.c_str(), W_OK | X_OK) != 0)
+            return "--frames " + directory + ": " + std::strerror(errno);
+        return "";
+    }
+    if (mkdir(directory.c_str(), 0777) != 0)
+        return "--frames " + directory + ": " + std::strerror(errno);
+    outputs->removeOnAbandon(directory);
+    return "";
+}
+
+std::string checkOutputs(const capture::Options& options, capture::CaptureJob* job,
+                         capture::OutputFiles* outputs) {
+    for (const capture::ShotRequest& shot : options.shots) {
+        std::string error = capture::checkWritable(shot.path);
+        if (!error.empty())
+            return error;
+    }
+    if (!options.sheet.empty()) {
+        std::string error = capture::checkWritable(options.sheet);
+        if (!error.empty())
+            return error;
+    }
+    if (!options.video.empty()) {
+        job->ffmpeg = capture::findProgram("ffmpeg");
+        if (job->ffmpeg.empty())
+            return "--video needs ffmpeg, and there is none on PATH";
+        job->musicPath = options.directory + "/music.mp3";
+        std::string error = checkReadable(job->musicPath, "the music for the video");
+        if (error.empty())
+            error = capture::checkWritable(options.video);
+        if (!error.empty())
+            return error;
+    }
+    // Last, since it may create the directory.
+    if (!options.framesDirectory.empty())
+        return checkFramesDirectory(options.framesDirectory, outputs);
+    return "";
+}
+
+std::string run(capture::Options options) {
+    resolvePaths(&options);
+    std::string error = checkDirectory(options.directory);
+    if (error.empty())
+        error = checkReadable(options.script, "the timeline");
+    if (!error.empty())
+        return error;
+
+    // The timeline's end, read without any scene, so bad times fail before anything starts.
+    capture::Plan plan;
+    {
+        tarvo64k::Script preview;
+        preview.load(options.script.c_str());
+        error = capture::makePlan(options, preview.lastEnd, &plan);
+        if (!error.empty())
+            return error;
+    }
+
+    capture::CaptureJob job{&options, &plan, options.script, "", ""};
+    PrivateXvfb xvfb;
+    capture::OutputFiles outputs;
+    if ((error = checkOutputs(options, &job, &outputs)).empty())
+        error = xvfb.startIfNeeded();
+    if (error.empty() && chdir(options.directory.c_str()) != 0)
+        error = "--dir " + options.directory + ": " + std::strerror(errno);
+    if (!error.empty())
+        return error;
+
+    liveOutputs = &outputs;
+    XSetIOErrorHandler(lostDisplay);
+    capture::DemoRenderer renderer;
+    capture::BenchFigures figures;
+    error = renderer.open(options.script);
+    if (error.empty())
+        error = capture::runCapture(job, script, renderer, outputs, &figures);
+    renderer.close();
+    liveOutputs = nullptr;
+    if (error.empty())
+        error = outputs.commit();
+    if (!error.empty())
+        return error;
+    if (options.bench)
+        capture::printBench(stdout, figures);
+    return "";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    capture::Options options;
+    std::string error = capture::parseOptions(argc, argv, &options);
+    if (error.empty() && options.help) {
+        std::fputs(capture::usageText(), stdout);
+        return 0;
+    }
+    if (error.empty()) {
+        installSignals();
+        error = run(options);
+    }
+    if (error.empty())
+        return 0;
+    std::fprintf(stderr, "solvane-capture: %s\n", error.c_str());
+    return error == kInterruptedText ? kInterrupted : kFailed;
+}

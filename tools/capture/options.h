@@ -1,0 +1,38 @@
+// solvane-capture's command line: what to render and where to put it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace capture {
+
+struct ShotRequest {
+    double seconds = 0;
+    std::string path;
+};
+
+struct Options {
+    std::string directory = "."; // the demo directory the scenes load from
+    std::string script;          // the timeline; empty means DIR/script.odml
+    int fps = 60;
+    bool hasFrom = false, hasTo = false;
+    double from = 0, to = 0; // seconds; the range is from <= t < to
+
+    std::vector<ShotRequest> shots;
+    std::string framesDirectory;
+    std::string video;
+    std::string sheet;
+    double every = 5;
+    int columns = 6;
+    bool bench = false;
+    bool profile = false;
+
+    bool help = false;
+};
+
+// Fills `options` from argv. Returns an empty string, or one line saying what is wrong.
+std::string parseOptions(int argc, char** argv, Options* options);
+
+const char* usageText();
+
+} // namespace capture

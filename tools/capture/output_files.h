@@ -1,0 +1,44 @@
+// Every file the capture writes goes first to a hidden temporary beside its final path; only
+// a run that finishes renames them into place, so a failed or interrupted run leaves nothing
+// half-written and no earlier file replaced.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace capture {
+
+// "what failed: why" when `path` cannot be created (missing or unwritable directory, a
+// directory in the way); empty when it can.
+std::string checkWritable(const std::string& path);
+
+// Makes `path` an absolute path against the current directory; unchanged when already one.
+std::string absolutePath(const std::string& path);
+
+class OutputFiles {
+public:
+    OutputFiles() = default;
+    OutputFiles(const OutputFiles&) = delete;
+    OutputFiles& operator=(const OutputFiles&) = delete;
+    ~OutputFiles() { abandon(); }
+
+    // The temporary path to write instead of `finalPath`.
+    std::string stage(const std::string& finalPath);
+    // Renames every staged file into place; "what failed: why" or empty.
+    std::string commit();
+    // Removes every staged file (and a frames directory this run made, if left empty).
+    void abandon();
+    void removeOnAbandon(const std::string& directory) { createdDirectory = directory; }
+
+private:
+    struct Staged {
+        std::string temporary, final;
+    };
+    std::vector<Staged> staged;
+    std::string createdDirectory;
+};
+
+// Writes 8-bit RGB rows, top row first, as a PNG. "what failed: why" or empty.
+std::string writeRgbPng(const std::string& path, const unsigned char* rgb, int width, int height);
+
+} // namespace capture

@@ -1,0 +1,43 @@
+// H.264 video through an ffmpeg child process: raw RGB frames go down a pipe, the matching
+// slice of the music is read by ffmpeg itself, and nothing touches a temporary frame file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace capture {
+
+// The ffmpeg on PATH, or empty when there is none.
+std::string findProgram(const std::string& name);
+
+struct VideoJob {
+    std::string ffmpeg; // path of the program
+    std::string output; // where ffmpeg writes (a staged temporary)
+    std::string music;  // music.mp3
+    int width = 0, height = 0, fps = 60;
+    int64_t audioStartMs = 0; // the first frame's time
+    int64_t frameCount = 0;
+};
+
+class VideoEncoder {
+public:
+    VideoEncoder() = default;
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
+    ~VideoEncoder();
+
+    std::string start(const VideoJob& job);
+    // One frame of width x height RGB, top row first.
+    std::string write(const unsigned char* rgb, size_t bytes);
+    // Closes the pipe and waits for ffmpeg; "what failed: why" or empty.
+    std::string finish();
+
+private:
+    pid_t pid = -1;
+    int pipeFd = -1;
+    std::string logPath;
+    std::string lastLogLine() const;
+};
+
+} // namespace capture

@@ -2,6 +2,22 @@
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
 
+#include "scenes/cubes_scene.h"
+#include "scenes/design_mojs.h"
+#include "scenes/design_mojs2.h"
+#include "scenes/lines_scene.h"
+#include "scenes/particles_scene.h"
+#include "scenes/planes_scene.h"
+#include "scenes/spinning_scene.h"
+
+PlanesScene* planes = nullptr;
+ParticlesScene* particles = nullptr;
+DesignMojs* designmojs = nullptr;
+CubesScene* cubes = nullptr;
+SpinningScene* spinning = nullptr;
+LinesScene* lines = nullptr;
+DesignMojs2* designmojs2 = nullptr;
+
 namespace {
 
 struct SceneSlot {
@@ -26,6 +42,13 @@ template <typename Scene, Scene** global> void destroyScene() {
 
 // Rows are added as scenes are written; the null row ends the table.
 const SceneSlot kSceneTable[] = {
+    SCENE_SLOT("planes", PlanesScene, planes),
+    SCENE_SLOT("particles", ParticlesScene, particles),
+    SCENE_SLOT("designmojs", DesignMojs, designmojs),
+    SCENE_SLOT("cubes", CubesScene, cubes),
+    SCENE_SLOT("spinning", SpinningScene, spinning),
+    SCENE_SLOT("lines", LinesScene, lines),
+    SCENE_SLOT("designmojs2", DesignMojs2, designmojs2),
     {nullptr, nullptr, nullptr, nullptr},
 };
 

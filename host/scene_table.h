@@ -4,6 +4,22 @@
 
 #include "framework/script.h"
 
+class PlanesScene;
+class ParticlesScene;
+class DesignMojs;
+class CubesScene;
+class SpinningScene;
+class LinesScene;
+class DesignMojs2;
+
+extern PlanesScene* planes;
+extern ParticlesScene* particles;
+extern DesignMojs* designmojs;
+extern CubesScene* cubes;
+extern SpinningScene* spinning;
+extern LinesScene* lines;
+extern DesignMojs2* designmojs2;
+
 void constructScenes();
 void registerScenes(tarvo64k::Script& target);
 void destroyScenes();

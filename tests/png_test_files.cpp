@@ -77,6 +77,18 @@ void writeNoise(const std::string& path, int width, int height) {
               });
 }
 
+void writeSolid(const std::string& path, int width, int height, unsigned char red,
+                unsigned char green, unsigned char blue) {
+    writeRows(path, width, height, PNG_COLOR_TYPE_RGB, 8,
+              [&](std::vector<unsigned char>& row, int) {
+                  for (size_t i = 0; i + 2 < row.size(); i += 3) {
+                      row[i] = red;
+                      row[i + 1] = green;
+                      row[i + 2] = blue;
+                  }
+              });
+}
+
 std::vector<unsigned char> declaredSizeFile(unsigned int width, unsigned int height) {
     std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<unsigned char> header;

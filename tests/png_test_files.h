@@ -16,6 +16,10 @@ void writeImage(const std::string& path, int width, int height, int colorType, i
 // Writes 8-bit RGB pixels that barely compress, so the image data spans most of the file.
 void writeNoise(const std::string& path, int width, int height);
 
+// Writes an 8-bit RGB picture of one colour.
+void writeSolid(const std::string& path, int width, int height, unsigned char red,
+                unsigned char green, unsigned char blue);
+
 // A small 8-bit RGB file whose header declares the given size, followed by a token IDAT.
 std::vector<unsigned char> declaredSizeFile(unsigned int width, unsigned int height);
 

@@ -23,18 +23,56 @@ const int kFrameHeight = 600;
 
 } // namespace
 
-void* operator new(std::size_t size) {
+// Every plain form is replaced, so that a block always goes back the way it came (the
+// sanitizer build checks that).
+namespace {
+
+void* countedAllocation(std::size_t size) noexcept {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size))
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (void* block = countedAllocation(size))
         return block;
     throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
 }
 
 void operator delete(void* block) noexcept {
     std::free(block);
 }
 
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+
 void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
     std::free(block);
 }
 

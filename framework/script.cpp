@@ -243,8 +243,10 @@ void Script::parseTagInfo(const unsigned char* text, unsigned int first, unsigne
 
     if (!selfClosing && first < end && text[first] == '/') {
         if (listener && currentEffect && !startsWith(text, first, end, "/effect"))
-            warn(first - 1, "closing tag " + quoted(textBetween(text, first - 1, end + 1)) +
-                                " ends the current effect");
+            warn(first - 1,
+                 "closing tag " +
+                     quoted(textBetween(text, first - 1, std::min(end + 1, textLength))) +
+                     " ends the current effect");
         currentEffect = nullptr;
         return;
     }

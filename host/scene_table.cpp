@@ -1,15 +1,21 @@
 // The scene table. Construction, registration and destruction all walk it in order; a scene
 // is destroyed through its own class, since Callback has no virtual destructor.
 #include "host/scene_table.h"
-
+#include "scenes/crash_scene.h"
 #include "scenes/cubes_scene.h"
 #include "scenes/design_mojs.h"
 #include "scenes/design_mojs2.h"
+#include "scenes/end_cube_scene.h"
 #include "scenes/lines_scene.h"
 #include "scenes/particles_scene.h"
 #include "scenes/planes_scene.h"
 #include "scenes/spinning_scene.h"
+#include "scenes/stars_scene.h"
+#include "scenes/twister_scene.h"
 
+TwisterScene* twister = nullptr;
+CrashScene* crash = nullptr;
+EndCubeScene* endcube = nullptr;
 PlanesScene* planes = nullptr;
 ParticlesScene* particles = nullptr;
 DesignMojs* designmojs = nullptr;
@@ -17,6 +23,7 @@ CubesScene* cubes = nullptr;
 SpinningScene* spinning = nullptr;
 LinesScene* lines = nullptr;
 DesignMojs2* designmojs2 = nullptr;
+StarsScene* stars = nullptr;
 
 namespace {
 
@@ -41,7 +48,11 @@ template <typename Scene, Scene** global> void destroyScene() {
     { name, constructScene<Scene, &global>, getScene<Scene, &global>, destroyScene<Scene, &global> }
 
 // Rows are added as scenes are written; the null row ends the table.
+// clang-format off
 const SceneSlot kSceneTable[] = {
+    SCENE_SLOT("twister", TwisterScene, twister),
+    SCENE_SLOT("crash", CrashScene, crash),
+    SCENE_SLOT("endcube", EndCubeScene, endcube),
     SCENE_SLOT("planes", PlanesScene, planes),
     SCENE_SLOT("particles", ParticlesScene, particles),
     SCENE_SLOT("designmojs", DesignMojs, designmojs),
@@ -49,8 +60,10 @@ const SceneSlot kSceneTable[] = {
     SCENE_SLOT("spinning", SpinningScene, spinning),
     SCENE_SLOT("lines", LinesScene, lines),
     SCENE_SLOT("designmojs2", DesignMojs2, designmojs2),
+    SCENE_SLOT("stars", StarsScene, stars),
     {nullptr, nullptr, nullptr, nullptr},
 };
+// clang-format on
 
 } // namespace
 

@@ -4,14 +4,21 @@
 
 #include "framework/script.h"
 
-class PlanesScene;
-class ParticlesScene;
-class DesignMojs;
+class CrashScene;
 class CubesScene;
-class SpinningScene;
-class LinesScene;
+class DesignMojs;
 class DesignMojs2;
+class EndCubeScene;
+class LinesScene;
+class ParticlesScene;
+class PlanesScene;
+class SpinningScene;
+class StarsScene;
+class TwisterScene;
 
+extern TwisterScene* twister;
+extern CrashScene* crash;
+extern EndCubeScene* endcube;
 extern PlanesScene* planes;
 extern ParticlesScene* particles;
 extern DesignMojs* designmojs;
@@ -19,6 +26,7 @@ extern CubesScene* cubes;
 extern SpinningScene* spinning;
 extern LinesScene* lines;
 extern DesignMojs2* designmojs2;
+extern StarsScene* stars;
 
 void constructScenes();
 void registerScenes(tarvo64k::Script& target);

@@ -35,11 +35,42 @@ bool looksLikeMp3(const unsigned char* header, ssize_t size) {
     return version != 1 && layer != 0 && bitrate != 15 && rate != 3;
 }
 
+// The smallest frame any MP3 can have (8 kbit/s at 24 kHz, MPEG-2.5 layer III) is 24 bytes.
+constexpr int64_t kSmallestFrameBytes = 24;
+constexpr size_t kHeadBytes = 4096;
+
+uint32_t bigEndian32(const unsigned char* bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
+           uint32_t(bytes[3]);
+}
+
 int openError(int error) {
     return error == ENOENT || error == ENOTDIR ? kFileNotFound : kFileLoadFailed;
 }
 
 } // namespace
+
+bool hasImplausibleInfoFrame(const unsigned char* head, size_t size, int64_t fileSize) {
+    size_t frame = 0;
+    if (size >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        // An ID3v2 tag: ten header bytes, a syncsafe size, and a footer when flag 0x10 is set.
+        frame = 10 + (size_t(head[6] & 0x7f) << 21 | size_t(head[7] & 0x7f) << 14 |
+                      size_t(head[8] & 0x7f) << 7 | size_t(head[9] & 0x7f));
+        if (head[5] & 0x10)
+            frame += 10;
+    }
+    // The tag sits after the frame header and side information: within the first 40 bytes.
+    for (size_t at = frame + 4; at + 12 <= size && at < frame + 48; ++at) {
+        bool xing = std::equal(head + at, head + at + 4, "Xing");
+        bool info = std::equal(head + at, head + at + 4, "Info");
+        if (!xing && !info)
+            continue;
+        bool hasFrameCount = bigEndian32(head + at + 4) & 1;
+        return hasFrameCount &&
+               int64_t(bigEndian32(head + at + 8)) > fileSize / kSmallestFrameBytes;
+    }
+    return false;
+}
 
 Mp3Decoder::~Mp3Decoder() {
     if (handle != nullptr) {
@@ -67,6 +98,10 @@ int Mp3Decoder::open(const char* path, int framesPerSecond) {
     // Gapless decoding makes frame 0 the first sample the encoder was given; the forced rate
     // resamples streams that were not made at the output rate, and stereo output duplicates mono.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
+    unsigned char head[kHeadBytes];
+    ssize_t headSize = pread(file, head, sizeof head, 0);
+    if (headSize > 0 && hasImplausibleInfoFrame(head, size_t(headSize), status.st_size))
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME, 0);
     mpg123_param(handle, MPG123_PREFRAMES, kSeekPreroll, 0);
     mpg123_param(handle, MPG123_FORCE_RATE, framesPerSecond, 0);
     mpg123_format_none(handle);

@@ -1,11 +1,17 @@
 // An MP3 file decoded piece by piece to interleaved 16-bit stereo at a chosen rate (libmpg123).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct mpg123_handle_struct;
 
 namespace sound {
+
+// Whether the file's first frame is a Xing/Info frame that claims more frames than a file of
+// `fileSize` bytes can hold. `head` is the file's first bytes. libmpg123 spends seconds to
+// minutes on such a claim before it decodes anything, so the decoder ignores the frame then.
+bool hasImplausibleInfoFrame(const unsigned char* head, size_t size, int64_t fileSize);
 
 constexpr int kOutputChannels = 2;
 constexpr int kBytesPerFrame = kOutputChannels * 2;

@@ -13,9 +13,9 @@ int64_t monotonicNanoseconds() {
         .count();
 }
 
-MusicClock::MusicClock(int framesPerSecond, int64_t deviceLatencyFrames)
+MusicClock::MusicClock(int framesPerSecond, int64_t deviceLatencyFrames, bool followsDevice)
     : framesPerNs(framesPerSecond / 1e9), msPerFrame(1000.0 / framesPerSecond),
-      latencyFrames(deviceLatencyFrames) {}
+      latencyFrames(deviceLatencyFrames), followsDevice(followsDevice) {}
 
 void MusicClock::start(int64_t nowNs, double positionMs) {
     handed = 0;
@@ -99,7 +99,7 @@ void MusicClock::advance(int64_t nowNs) {
     double predicted = smoothedFrames + step;
 
     DeviceReport report;
-    if (readReport(report)) {
+    if (followsDevice && readReport(report)) {
         double error = devicePosition(report, nowNs) - predicted;
         double gain = 1.0 - std::exp(-elapsedNs / (kSettleSeconds * 1e9));
         double limit = kMaxSlew * step;

@@ -22,7 +22,9 @@ public:
     // Time constant, in seconds, over which a difference from the device position is removed.
     static constexpr double kSettleSeconds = 0.3;
 
-    MusicClock(int framesPerSecond, int64_t deviceLatencyFrames);
+    // A clock that does not follow the device runs on the monotonic clock alone: right for the
+    // silent output, whose driver only approximates real time and which nobody hears anyway.
+    MusicClock(int framesPerSecond, int64_t deviceLatencyFrames, bool followsDevice = true);
 
     // Starts the clock at `positionMs` at monotonic time `nowNs`, with a device that has been
     // handed nothing yet. The audio callback must not run for this stream meanwhile.
@@ -56,6 +58,7 @@ private:
     const double framesPerNs;
     const double msPerFrame;
     const int64_t latencyFrames;
+    const bool followsDevice;
 
     // Audio thread.
     int64_t handed = 0;

@@ -16,8 +16,8 @@
 #include <vector>
 
 struct FSOUND_STREAM {
-    FSOUND_STREAM(int framesPerSecond, int64_t latencyFrames)
-        : clock(framesPerSecond, latencyFrames) {}
+    FSOUND_STREAM(int framesPerSecond, int64_t latencyFrames, bool followsDevice)
+        : clock(framesPerSecond, latencyFrames, followsDevice) {}
 
     sound::Mp3Decoder decoder;
     sound::MusicClock clock;
@@ -144,7 +144,7 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int /*mode*/, int o
         return nullptr;
     }
     std::unique_ptr<FSOUND_STREAM> stream(new (std::nothrow) FSOUND_STREAM(
-        sys->output.framesPerSecond(), sys->output.latencyFrames()));
+        sys->output.framesPerSecond(), sys->output.latencyFrames(), !sys->output.silent()));
     if (stream == nullptr) {
         fail(sound::kOutOfMemory);
         return nullptr;

@@ -2,6 +2,8 @@
 // expects, is drawn for how the scene shows it, and comes out byte-identical on every run.
 // NOTE: the form check reads the PNG header with libpng; it can move to loadPng once the
 // loader is on this branch.
+#include "tests/process_runner.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -120,14 +122,15 @@ TEST(GeneratedPictures, EveryPictureIsALoadableFormAtItsScenesSize) {
 }
 
 TEST(GeneratedPictures, GeneratingAgainGivesTheSameBytes) {
-    std::string again = ::testing::TempDir() + "artgen-again";
-    ASSERT_EQ(std::system(("mkdir -p '" + again + "'").c_str()), 0);
-    ASSERT_EQ(std::system(("'" ARTGEN_PATH "' '" + again + "'").c_str()), 0);
+    std::string again = makeTemporaryDirectory("artgen-again");
+    ASSERT_FALSE(again.empty());
+    ASSERT_EQ(runCommand("'" ARTGEN_PATH "' '" + again + "'"), 0);
     for (const Expected& expected : kPictures) {
         std::string first = readBytes(kDataDir + expected.name);
         EXPECT_FALSE(first.empty()) << expected.name;
         EXPECT_TRUE(first == readBytes(again + "/" + expected.name)) << expected.name;
     }
+    runCommand("rm -rf '" + again + "'");
 }
 
 TEST(GeneratedPictures, BackgroundsPutTheirLightInTheVisibleCorner) {

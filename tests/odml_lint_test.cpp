@@ -121,6 +121,21 @@ TEST_F(OdmlLint, CutOffTagsAndMissingQuotes) {
         << run.err;
 }
 
+TEST_F(OdmlLint, ClosingTagCutOffByTheEndOfTheFile) {
+    // The warning quotes the tag; it must stop at the file's last byte (the sanitizer build
+    // of the linter catches a read past it).
+    write("closing.odml", "<effect start=\"0\" end=\"3\" name=\"lines\"></trig");
+    LintRun run = lint("closing.odml");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("closing.odml:1:40: warning: closing tag '</trig' ends the current "
+                           "effect\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("closing.odml:1:40: warning: tag is cut off by the end of the file"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST_F(OdmlLint, TimelineLogicWarnings) {
     write("logic.odml", "<effect start=\"5\" end=\"5\" name=\"stars\"/>\n"
                         "<effect start=\"0\" end=\"4\" name=\"crash\">\n"

@@ -80,7 +80,7 @@ void writeNoise(const std::string& path, int width, int height) {
 void writeSolid(const std::string& path, int width, int height, unsigned char red,
                 unsigned char green, unsigned char blue) {
     writeRows(path, width, height, PNG_COLOR_TYPE_RGB, 8,
-              [&](std::vector<unsigned char>& row, int) {
+              [=](std::vector<unsigned char>& row, int) {
                   for (size_t i = 0; i + 2 < row.size(); i += 3) {
                       row[i] = red;
                       row[i + 1] = green;

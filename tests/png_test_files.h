@@ -16,7 +16,7 @@ void writeImage(const std::string& path, int width, int height, int colorType, i
 // Writes 8-bit RGB pixels that barely compress, so the image data spans most of the file.
 void writeNoise(const std::string& path, int width, int height);
 
-// Writes an 8-bit RGB picture of one colour.
+// An 8-bit RGB picture of one colour, for scenes' background pictures.
 void writeSolid(const std::string& path, int width, int height, unsigned char red,
                 unsigned char green, unsigned char blue);
 

@@ -2,6 +2,7 @@
 // (Files that cannot be played are covered through FSOUND_Stream_Open.)
 #include "sound/mp3_decoder.h"
 #include "sound/sound.h"
+#include "tests/process_runner.h"
 #include "tests/sound_test_files.h"
 
 #include <gtest/gtest.h>
@@ -111,3 +112,37 @@ TEST(Mp3Decoder, SeekLandsOnTheSamplesThatDecodingThroughGives) {
     std::vector<int16_t> buffer(2 * 100);
     EXPECT_EQ(seeking.read(buffer.data(), 100), 0);
 }
+
+namespace {
+
+TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
+    SoundTestFiles files;
+    mp3tone::ToneOptions options;
+    options.seconds = 0.5;
+    std::string path = files.tone("tone.mp3", options);
+    ASSERT_FALSE(path.empty());
+    std::string bytes = readFile(path);
+    const unsigned char* head = reinterpret_cast<const unsigned char*>(bytes.data());
+    EXPECT_FALSE(sound::hasImplausibleInfoFrame(head, bytes.size(), int64_t(bytes.size())));
+
+    // The encoder's Info frame: "Info", flags with the frame-count bit, then the count.
+    size_t tag = bytes.find("Info");
+    ASSERT_NE(tag, std::string::npos) << "the encoder writes an Info frame";
+    ASSERT_TRUE(bytes[tag + 7] & 1);
+    std::string bogus = bytes;
+    bogus.replace(tag + 8, 4, std::string("\x30\x00\x00\x0a", 4));
+    const unsigned char* bogusHead = reinterpret_cast<const unsigned char*>(bogus.data());
+    EXPECT_TRUE(sound::hasImplausibleInfoFrame(bogusHead, bogus.size(), int64_t(bogus.size())));
+    EXPECT_FALSE(sound::hasImplausibleInfoFrame(bogusHead, bogus.size(), int64_t(1) << 40));
+
+    // The claim costs libmpg123 a long stall; ignored, the stream plays all it really holds.
+    Mp3Decoder honest;
+    ASSERT_EQ(honest.open(path.c_str(), kRate), sound::kOk);
+    Mp3Decoder claimed;
+    ASSERT_EQ(claimed.open(files.raw("bogus.mp3", bogus).c_str(), kRate), sound::kOk);
+    size_t played = decodeAll(claimed).size() / 2;
+    EXPECT_GE(played, size_t(honest.length()));
+    EXPECT_LT(played, size_t(honest.length()) + 3 * 1152); // plus the encoder's delay and padding
+}
+
+} // namespace

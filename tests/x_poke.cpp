@@ -6,7 +6,8 @@
 //   bogus-message       send a client message whose type is no atom
 //   resize W H | move X Y
 //   geometry            print the window's WIDTHxHEIGHT+X+Y
-//   mode                print the screen's current video mode as WIDTHxHEIGHT
+//   mode                print the screen's current video mode as WIDTHxHEIGHT@DOTCLOCK (kHz)
+//   modes               print every mode of the server's list, one a line, the same way
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -98,7 +99,18 @@ int main(int argc, char** argv) {
         XF86VidModeModeLine line;
         if (!XF86VidModeGetModeLine(display, DefaultScreen(display), &dotClock, &line))
             fail("no video mode extension");
-        std::printf("%dx%d\n", line.hdisplay, line.vdisplay);
+        std::printf("%dx%d@%d\n", line.hdisplay, line.vdisplay, dotClock);
+        return 0;
+    }
+
+    if (command == "modes") {
+        int count = 0;
+        XF86VidModeModeInfo** modes = nullptr;
+        if (!XF86VidModeGetAllModeLines(display, DefaultScreen(display), &count, &modes))
+            fail("no video mode extension");
+        for (int i = 0; i < count; ++i)
+            std::printf("%dx%d@%d\n", modes[i]->hdisplay, modes[i]->vdisplay, modes[i]->dotclock);
+        XFree(modes);
         return 0;
     }
 

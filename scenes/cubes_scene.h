@@ -1,0 +1,25 @@
+// "cubes": a 5 x 5 x 5 lattice of lit, textured cubes whose sizes pulse in a travelling wave,
+// each horizontal layer swinging about the vertical axis; they grow in over the first second
+// and a later trigger shrinks them away.
+#pragma once
+
+#include "framework/callback.h"
+
+class CubesScene final : public tarvo64k::Callback {
+public:
+    // 0 growing in, 1 full size, 2 shrinking away, 3 and above full size again.
+    int phase;
+    // Effect-relative time of the last trigger, in seconds.
+    float phaseTime;
+    unsigned int list;
+    unsigned int texture;
+
+    CubesScene();
+    ~CubesScene();
+
+    void trigger(float time, const std::string& name, const std::string& value) override;
+    void paint(float elapsed, float delta, float progress) override;
+
+private:
+    float phaseFactor(float size, float elapsed);
+};

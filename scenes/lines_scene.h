@@ -1,0 +1,16 @@
+// "lines": 100 thin additive grey bars across the whole screen, each moving up and down on its
+// own path, brightening where they overlap.
+#pragma once
+
+#include "framework/callback.h"
+
+class LinesScene final : public tarvo64k::Callback {
+public:
+    unsigned int list;
+
+    LinesScene();
+    ~LinesScene();
+
+    void trigger(float time, const std::string& name, const std::string& value) override;
+    void paint(float elapsed, float delta, float progress) override;
+};

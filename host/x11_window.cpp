@@ -4,7 +4,9 @@
 
 #include <X11/keysym.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 HostWindow GLWin;
 volatile std::sig_atomic_t done = 0;
@@ -88,6 +90,18 @@ void createManagedWindow(XVisualInfo* visual, const char* title, int width, int 
     XMapRaised(display, GLWin.window);
 }
 
+// A busy server's listen queue can be full for a moment (connect fails with EAGAIN): that
+// is worth a few short waits, any other failure is not.
+Display* openDisplay() {
+    for (int attempt = 0;; ++attempt) {
+        errno = 0;
+        Display* display = XOpenDisplay(nullptr);
+        if (display || errno != EAGAIN || attempt == 20)
+            return display;
+        usleep(50000);
+    }
+}
+
 int giveUp(const char* what) {
     std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
     XCloseDisplay(GLWin.display);
@@ -99,7 +113,7 @@ int giveUp(const char* what) {
 
 int createGLWindow(const char* title, int width, int height, int /*bits*/, int fullScreenFlag) {
     GLWin.fullScreen = fullScreenFlag;
-    GLWin.display = XOpenDisplay(nullptr);
+    GLWin.display = openDisplay();
     if (!GLWin.display) {
         std::printf("Cannot open display \"%s\"\n", XDisplayName(nullptr));
         return kWindowUnavailable;

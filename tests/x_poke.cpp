@@ -89,7 +89,12 @@ void sendClientMessage(Window window, Atom type, long data) {
 int main(int argc, char** argv) {
     if (argc < 2)
         fail("usage: x-poke COMMAND [ARGS]");
-    display = XOpenDisplay(nullptr);
+    // The test server's listen queue may be full for a moment while other tests connect.
+    for (int attempt = 0; attempt < 20 && !display; ++attempt) {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            usleep(50000);
+    }
     if (!display)
         fail("cannot open display");
     std::string command = argv[1];

@@ -33,6 +33,18 @@ void fadingRule(cairo_t* cr, double from, double to, double y) {
     cairo_pattern_destroy(rule);
 }
 
+// NOTE: the strip leaves its texture bound with the texture coordinate of its last corner, and
+// the stars, drawn next in the intro, take their colour from that one texel. Opaque white
+// corners (off screen, like the strip's ends) let the stars show white, as they should.
+void whiteCorners(Canvas& canvas) {
+    cairo_t* cr = canvas.cr();
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    for (double x : {0.0, canvas.width() - 2.0})
+        for (double y : {0.0, canvas.height() - 2.0})
+            cairo_rectangle(cr, x, y, 2, 2);
+    cairo_fill(cr);
+}
+
 // Only the middle ~80 % of an intro strip is on screen: x from about 100 to 924, so the
 // lettering is kept within the middle 68 %.
 void introStrip(Canvas& canvas, const std::string& text, double size, double tracking) {
@@ -51,6 +63,7 @@ void introStrip(Canvas& canvas, const std::string& text, double size, double tra
     double gap = size * 0.5, y = canvas.height() / 2.0;
     fadingRule(cr, cx - width / 2 - gap, 120, y);
     fadingRule(cr, cx + width / 2 + gap, canvas.width() - 120, y);
+    whiteCorners(canvas);
 }
 
 // Credits are drawn 2:1 but shown three times wider than high, so they are designed on a

@@ -51,23 +51,16 @@ int openError(int error) {
 } // namespace
 
 bool hasImplausibleInfoFrame(const unsigned char* head, size_t size, int64_t fileSize) {
-    size_t frame = 0;
-    if (size >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
-        // An ID3v2 tag: ten header bytes, a syncsafe size, and a footer when flag 0x10 is set.
-        frame = 10 + (size_t(head[6] & 0x7f) << 21 | size_t(head[7] & 0x7f) << 14 |
-                      size_t(head[8] & 0x7f) << 7 | size_t(head[9] & 0x7f));
-        if (head[5] & 0x10)
-            frame += 10;
-    }
-    // The tag sits after the frame header and side information: within the first 40 bytes.
-    for (size_t at = frame + 4; at + 12 <= size && at < frame + 48; ++at) {
+    // libmpg123 skips an ID3 tag or junk to find the first frame, so the tag is looked for
+    // anywhere in the head rather than at one offset.
+    for (size_t at = 0; at + 12 <= size; ++at) {
         bool xing = std::equal(head + at, head + at + 4, "Xing");
         bool info = std::equal(head + at, head + at + 4, "Info");
         if (!xing && !info)
             continue;
         bool hasFrameCount = bigEndian32(head + at + 4) & 1;
-        return hasFrameCount &&
-               int64_t(bigEndian32(head + at + 8)) > fileSize / kSmallestFrameBytes;
+        if (hasFrameCount && int64_t(bigEndian32(head + at + 8)) > fileSize / kSmallestFrameBytes)
+            return true;
     }
     return false;
 }

@@ -8,8 +8,8 @@ struct mpg123_handle_struct;
 
 namespace sound {
 
-// Whether the file's first frame is a Xing/Info frame that claims more frames than a file of
-// `fileSize` bytes can hold. `head` is the file's first bytes. libmpg123 spends seconds to
+// Whether a Xing/Info frame among the file's first bytes (`head`) claims more frames than a
+// file of `fileSize` bytes can hold. libmpg123 spends seconds to
 // minutes on such a claim before it decodes anything, so the decoder ignores the frame then.
 bool hasImplausibleInfoFrame(const unsigned char* head, size_t size, int64_t fileSize);
 

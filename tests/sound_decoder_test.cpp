@@ -134,6 +134,10 @@ TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
     const unsigned char* bogusHead = reinterpret_cast<const unsigned char*>(bogus.data());
     EXPECT_TRUE(sound::hasImplausibleInfoFrame(bogusHead, bogus.size(), int64_t(bogus.size())));
     EXPECT_FALSE(sound::hasImplausibleInfoFrame(bogusHead, bogus.size(), int64_t(1) << 40));
+    // Junk before the first frame, which libmpg123 skips, hides nothing.
+    std::string junk = std::string(98, '\xaa') + bogus;
+    const unsigned char* junkHead = reinterpret_cast<const unsigned char*>(junk.data());
+    EXPECT_TRUE(sound::hasImplausibleInfoFrame(junkHead, junk.size(), int64_t(junk.size())));
 
     // The claim costs libmpg123 a long stall; ignored, the stream plays all it really holds.
     Mp3Decoder honest;

@@ -76,9 +76,11 @@ std::string Loop::startOutputs() {
     if (options.profile)
         profiler = std::make_unique<SceneProfiler>(script);
     if (!options.sheet.empty()) {
+        // The timeline's file name only: a sheet is often shared, the machine's paths are not.
+        std::string timeline = job.scriptPath.substr(job.scriptPath.find_last_of('/') + 1);
         char title[1024];
         std::snprintf(title, sizeof title, "Solvane   %s   %d fps, a frame every %g s",
-                      job.scriptPath.c_str(), plan.fps, options.every);
+                      timeline.c_str(), plan.fps, options.every);
         sheet = std::make_unique<ContactSheet>(static_cast<int>(plan.sheetFrames.size()),
                                                options.columns, title);
     }

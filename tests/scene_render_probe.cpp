@@ -1,5 +1,4 @@
-// Scene render test helpers, and the operator new replacement that counts allocations for the
-// tests that the per-frame path allocates nothing.
+// Scene render test helpers: the test pictures, frame read-back and probes.
 #include "tests/scene_render_probe.h"
 
 #include "tests/png_test_files.h"
@@ -8,73 +7,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 
 namespace {
-
-std::atomic<long> allocations{0};
 
 // The demo window's size, which the render tests' context shares.
 const int kFrameWidth = 800;
 const int kFrameHeight = 600;
 
 } // namespace
-
-// Every plain form is replaced, so that a block always goes back the way it came (the
-// sanitizer build checks that).
-namespace {
-
-void* countedAllocation(std::size_t size) noexcept {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (void* block = countedAllocation(size))
-        return block;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return countedAllocation(size);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return countedAllocation(size);
-}
-
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-
-void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
-}
-
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
-
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
 
 namespace sceneprobe {
 
@@ -115,10 +57,6 @@ int litPixels(int threshold) {
             ++lit;
     }
     return lit;
-}
-
-long allocationCount() {
-    return allocations.load(std::memory_order_relaxed);
 }
 
 } // namespace sceneprobe

@@ -1,5 +1,5 @@
 // Helpers for scene render tests: a working directory holding the pictures scenes load, frame
-// read-back and probes, and a count of heap allocations.
+// read-back and probes. (Allocation counting: tests/allocation_counter.h.)
 #pragma once
 
 #include <string>
@@ -31,8 +31,5 @@ std::vector<unsigned char> readFrame();
 
 // Pixels of the back buffer with any channel above `threshold`.
 int litPixels(int threshold = 8);
-
-// Calls of operator new so far in this process.
-long allocationCount();
 
 } // namespace sceneprobe

@@ -1,4 +1,4 @@
-// The scene tests' pictures, capture texture and allocation counter.
+// The scene tests' pictures and capture texture.
 #include "tests/scene_test_support.h"
 #include "gfx/render_texture.h"
 #include "tests/png_test_files.h"
@@ -7,60 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <vector>
-
-namespace {
-
-std::atomic<long long> allocations{0};
-
-void* countedAllocation(std::size_t size) {
-    ++allocations;
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (!block) {
-        throw std::bad_alloc();
-    }
-    return block;
-}
-
-} // namespace
-
-// Every non-aligned form is replaced, so that blocks always pair malloc with free.
-void* operator new(std::size_t size) {
-    return countedAllocation(size);
-}
-void* operator new[](std::size_t size) {
-    return countedAllocation(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
 
 namespace scenetest {
 
@@ -110,10 +59,6 @@ testgl::Rgb framePixel(double x, double y) {
     return ::testing::AssertionFailure()
            << "got (" << actual.r << ", " << actual.g << ", " << actual.b << "), expected ("
            << expected.r << ", " << expected.g << ", " << expected.b << ") within " << tolerance;
-}
-
-long long allocationCount() {
-    return allocations.load();
 }
 
 } // namespace scenetest

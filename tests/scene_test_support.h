@@ -1,5 +1,5 @@
 // Shared set-up of the scene render tests: a working directory with the scenes' pictures, a
-// known frame in the capture texture, and a counter of C++ heap allocations.
+// known frame in the capture texture. (Allocation counting: tests/allocation_counter.h.)
 #pragma once
 
 #include "tests/gl_test_context.h"
@@ -22,8 +22,5 @@ testgl::Rgb framePixel(double x, double y);
 
 // Each channel within `tolerance` of the expected colour.
 ::testing::AssertionResult colourNear(testgl::Rgb actual, testgl::Rgb expected, int tolerance);
-
-// Operator new calls so far, on every thread.
-long long allocationCount();
 
 } // namespace scenetest

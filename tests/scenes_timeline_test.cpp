@@ -1,5 +1,6 @@
 // A timeline over every scene of this group, run frame by frame through the host's table
 // and the global script, as the demo runs it.
+#include "tests/allocation_counter.h"
 #include "tests/picture_scene_support.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
@@ -8,27 +9,7 @@
 
 #include <GL/gl.h>
 
-#include <atomic>
 #include <cstdio>
-#include <dlfcn.h>
-
-namespace {
-
-// Counts the calls of the plain operator new while switched on. It forwards to the next
-// definition (the C++ library's, or the sanitizer's), so operator delete stays the one that
-// matches; the driver's calls through the other forms are not counted.
-std::atomic<bool> countingAllocations{false};
-std::atomic<long> allocationCount{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    using PlainNew = void* (*)(std::size_t);
-    static const PlainNew next = reinterpret_cast<PlainNew>(dlsym(RTLD_NEXT, "_Znwm"));
-    if (countingAllocations)
-        ++allocationCount;
-    return next(size);
-}
 
 namespace {
 
@@ -101,16 +82,15 @@ TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     tarvo64k::Script replay;
     registerScenes(replay);
     replay.parse(reinterpret_cast<const unsigned char*>(kTimeline), sizeof kTimeline - 1);
-    allocationCount = 0;
-    countingAllocations = true;
+    const long long before = testalloc::allocations();
     const TimelineRun counted = runTimeline([&replay](float time) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         return replay.update(time);
     });
-    countingAllocations = false;
+    const long long allocated = testalloc::allocations() - before;
     EXPECT_TRUE(counted.ended);
-    EXPECT_EQ(allocationCount, 0);
+    EXPECT_EQ(allocated, 0);
 
     destroyScenes();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));

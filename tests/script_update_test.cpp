@@ -1,12 +1,12 @@
 // Per-frame evaluation: which effects paint, when triggers fire, and what they are given.
 #include "framework/script.h"
+#include "tests/allocation_counter.h"
 #include "tests/recording_callback.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <string>
 
 using tarvo64k::Script;
@@ -190,29 +190,6 @@ TEST_F(ScriptUpdate, EmptyWindowsNeverPaint) {
 
 } // namespace
 
-// Counts heap allocations while `counting` is set, to hold update to its allocation budget.
-namespace {
-bool counting = false;
-int allocations = 0;
-} // namespace
-
-// GCC cannot see that these replacements pair malloc with free on purpose.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    if (counting)
-        ++allocations;
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-
 namespace {
 
 TEST_F(ScriptUpdate, AllocatesOnlyTheTwoStringsOfEachFiring) {
@@ -224,10 +201,10 @@ TEST_F(ScriptUpdate, AllocatesOnlyTheTwoStringsOfEachFiring) {
          "<effect start=\"0\" end=\"100\" name=\"b\"/>");
     log.reserve(1000);
 
-    counting = true;
+    const long long before = testalloc::allocations();
     for (int frame = 0; frame < 300; ++frame)
         script.update(frame * 0.1f);
-    counting = false;
+    const long long allocations = testalloc::allocations() - before;
 
     // The recording scene copies both strings into its log: two more for that one call.
     EXPECT_EQ(allocations, 2 + 2);

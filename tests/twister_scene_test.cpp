@@ -1,6 +1,7 @@
 // The twister: its mesh topology and arm directions, and the picture it paints.
 #include "gfx/cellshade.h"
 #include "scenes/twister_scene.h"
+#include "tests/allocation_counter.h"
 #include "tests/scene_test_support.h"
 
 #include <GL/gl.h>
@@ -132,12 +133,12 @@ TEST_F(Twister, PaintAllocatesNothing) {
     scene->paint(0.48f, 0, 0);
     scene->paint(0.5f, 0.02f, 0);
     glFinish();
-    const long long before = scenetest::allocationCount();
+    const long long before = testalloc::allocations();
     for (int frame = 1; frame <= 10; ++frame) {
         scene->paint(0.5f + 0.02f * frame, 0.02f, 0);
     }
     glFinish();
-    EXPECT_EQ(scenetest::allocationCount(), before);
+    EXPECT_EQ(testalloc::allocations(), before);
 }
 
 } // namespace

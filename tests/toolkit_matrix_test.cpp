@@ -3,6 +3,8 @@
 #include "framework/matrix.h"
 #include "framework/point3d.h"
 
+#include "tests/point_expectations.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,34 +22,26 @@ Point3D transformed(const Matrix& matrix, Point3D p) {
     return p;
 }
 
-#define EXPECT_POINT_NEAR(actual, ex, ey, ez)                                                      \
-    do {                                                                                           \
-        const Point3D point = (actual);                                                            \
-        EXPECT_NEAR(point.x, ex, kTolerance);                                                      \
-        EXPECT_NEAR(point.y, ey, kTolerance);                                                      \
-        EXPECT_NEAR(point.z, ez, kTolerance);                                                      \
-    } while (0)
-
 TEST(Matrix, ResetAndRotationSenses) {
     Matrix matrix;
     for (float& element : matrix.m) {
         element = 7; // stands in for the undefined contents before reset
     }
     matrix.reset();
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 2, 3)), 1, 2, 3);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 2, 3)), 1, 2, 3, kTolerance);
 
     matrix.rotateZ(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 0, 0)), 0, 1, 0);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 0, 0)), 0, 1, 0, kTolerance);
 
     matrix.reset();
     matrix.rotateY(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 0, 1)), 1, 0, 0);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 0, 1)), 1, 0, 0, kTolerance);
 
     // rotateX turns the other way round: +Y goes to -Z.
     matrix.reset();
     matrix.rotateX(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 1, 0)), 0, 0, -1);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 0, 1)), 0, 1, 0);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 1, 0)), 0, 0, -1, kTolerance);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 0, 1)), 0, 1, 0, kTolerance);
 }
 
 TEST(Matrix, LaterOperationsActAfterEarlierOnes) {
@@ -55,19 +49,20 @@ TEST(Matrix, LaterOperationsActAfterEarlierOnes) {
     matrix.reset();
     matrix.translate(1, 0, 0);
     matrix.rotateZ(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 0, 1, 0); // the translation is rotated
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 0, 1, 0,
+                      kTolerance); // the translation is rotated
 
     matrix.reset();
     matrix.rotateZ(kHalfPi);
     matrix.translate(1, 0, 0);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 1, 0, 0);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 1, 0, 0, kTolerance);
 
     // First about X, then about Z: (0, 1, 0) -> (0, 0, -1) stays on the Z axis.
     matrix.reset();
     matrix.rotateX(kHalfPi);
     matrix.rotateZ(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 1, 0)), 0, 0, -1);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 0, 0)), 0, 1, 0);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(0, 1, 0)), 0, 0, -1, kTolerance);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 0, 0)), 0, 1, 0, kTolerance);
 }
 
 TEST(Matrix, ScaleAppliesToTheTranslationToo) {
@@ -75,8 +70,8 @@ TEST(Matrix, ScaleAppliesToTheTranslationToo) {
     matrix.reset();
     matrix.translate(1, 1, 1);
     matrix.scale(2, 3, 4);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 2, 3, 4);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 1, 1)), 4, 6, 8);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 2, 3, 4, kTolerance);
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 1, 1)), 4, 6, 8, kTolerance);
 }
 
 TEST(Matrix, SinglePointTransformIgnoresTheTranslation) {
@@ -85,11 +80,11 @@ TEST(Matrix, SinglePointTransformIgnoresTheTranslation) {
     matrix.translate(5, 5, 5);
     Point3D direction(1, 0, 0);
     matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 1, 0, 0);
+    EXPECT_POINT_NEAR(direction, 1, 0, 0, kTolerance);
 
     matrix.rotateZ(kHalfPi);
     matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 0, 1, 0);
+    EXPECT_POINT_NEAR(direction, 0, 1, 0, kTolerance);
 }
 
 TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
@@ -100,21 +95,21 @@ TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
 
     Point3D points[4] = {Point3D(1, 0, 0), Point3D(1, 0, 0), Point3D(0, 1, 0), Point3D(1, 0, 0)};
     matrix.transform(points, points, 1, 2);
-    EXPECT_POINT_NEAR(points[0], 1, 0, 0);
-    EXPECT_POINT_NEAR(points[1], 10, 1, 0);
-    EXPECT_POINT_NEAR(points[2], 9, 0, 0); // x read before y was written
-    EXPECT_POINT_NEAR(points[3], 1, 0, 0);
+    EXPECT_POINT_NEAR(points[0], 1, 0, 0, kTolerance);
+    EXPECT_POINT_NEAR(points[1], 10, 1, 0, kTolerance);
+    EXPECT_POINT_NEAR(points[2], 9, 0, 0, kTolerance); // x read before y was written
+    EXPECT_POINT_NEAR(points[3], 1, 0, 0, kTolerance);
 
     Point3D src[2] = {Point3D(1, 2, 3), Point3D(4, 5, 6)};
     Point3D dst[2] = {Point3D(-1, -1, -1), Point3D(-1, -1, -1)};
     matrix.transform(src, dst, 0, 0);
     matrix.transform(src, dst, 0, -3);
-    EXPECT_POINT_NEAR(dst[0], -1, -1, -1);
-    EXPECT_POINT_NEAR(dst[1], -1, -1, -1);
+    EXPECT_POINT_NEAR(dst[0], -1, -1, -1, kTolerance);
+    EXPECT_POINT_NEAR(dst[1], -1, -1, -1, kTolerance);
 
     matrix.transform(src, dst, 1, 1); // same index in both arrays
-    EXPECT_POINT_NEAR(dst[0], -1, -1, -1);
-    EXPECT_POINT_NEAR(dst[1], 5, 4, 6);
+    EXPECT_POINT_NEAR(dst[0], -1, -1, -1, kTolerance);
+    EXPECT_POINT_NEAR(dst[1], 5, 4, 6, kTolerance);
 }
 
 TEST(Point3D, NormalizeIsUnguarded) {
@@ -142,8 +137,8 @@ TEST(Point3D, EqualityIsExact) {
 TEST(Point3D, PlusEqualsReturnsACopyOfTheNewValue) {
     Point3D a(1, 2, 3);
     Point3D sum = (a += Point3D(10, 20, 30));
-    EXPECT_POINT_NEAR(sum, 11, 22, 33);
-    EXPECT_POINT_NEAR(a, 11, 22, 33);
+    EXPECT_POINT_NEAR(sum, 11, 22, 33, kTolerance);
+    EXPECT_POINT_NEAR(a, 11, 22, 33, kTolerance);
     sum.x = 0;
     EXPECT_EQ(a.x, 11);
 }

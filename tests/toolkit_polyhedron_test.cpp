@@ -4,7 +4,9 @@
 #include "gfx/cellshade.h"
 #include "tests/gl_test_context.h"
 
+#include "tests/point_expectations.h"
 #include <GL/gl.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,20 +41,12 @@ std::unique_ptr<Polyhedron> makeMesh(const std::vector<Point3D>& points,
     return mesh;
 }
 
-#define EXPECT_POINT_NEAR(actual, ex, ey, ez)                                                      \
-    do {                                                                                           \
-        const Point3D point = (actual);                                                            \
-        EXPECT_NEAR(point.x, ex, kTolerance);                                                      \
-        EXPECT_NEAR(point.y, ey, kTolerance);                                                      \
-        EXPECT_NEAR(point.z, ez, kTolerance);                                                      \
-    } while (0)
-
 TEST(PolyhedronNormals, SquareFacingTheViewer) {
     // Side 3, so the face normal must be scaled down to unit length.
     auto mesh = makeMesh({{0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {3, 3, 0}}, {{0, 1, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->faceNormals[0], 0, 0, 1);
+    EXPECT_POINT_NEAR(mesh->faceNormals[0], 0, 0, 1, kTolerance);
     for (int k = 0; k < 4; ++k) {
-        EXPECT_POINT_NEAR(mesh->vertexNormals[k], 0, 0, 1);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[k], 0, 0, 1, kTolerance);
     }
 }
 
@@ -61,19 +55,19 @@ const std::vector<Point3D> kCorner = {{0, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}
 
 TEST(PolyhedronNormals, SharedPointsAverageWithoutRenormalising) {
     auto mesh = makeMesh(kCorner, {{0, 1, 2}, {0, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->faceNormals[0], 1, 0, 0);
-    EXPECT_POINT_NEAR(mesh->faceNormals[1], 0, 1, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[2], 0.5f, 0.5f, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[3], 0, 1, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[4], 0, 0, 0); // used by no polygon
+    EXPECT_POINT_NEAR(mesh->faceNormals[0], 1, 0, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->faceNormals[1], 0, 1, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[2], 0.5f, 0.5f, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[3], 0, 1, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[4], 0, 0, 0, kTolerance); // used by no polygon
 }
 
 TEST(PolyhedronNormals, PolygonListingAPointTwiceCountsItOnce) {
     auto mesh = makeMesh(kCorner, {{0, 1, 2, 0, 1}, {0, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0, kTolerance);
+    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0, kTolerance);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -105,10 +105,19 @@ Effect::~Effect() {
 }
 
 Script::~Script() {
+    clear();
+}
+
+void Script::clear() {
     for (Effect* effect : effects)
         delete effect;
     for (CallbackEntry* entry : callbacks)
         delete entry;
+    effects.clear();
+    callbacks.clear();
+    currentEffect = nullptr;
+    lastEnd = 0;
+    lastTime = 0;
 }
 
 void Script::addCallback(const std::string& name, Callback* callback) {

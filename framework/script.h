@@ -67,6 +67,8 @@ public:
 
     // Register every scene before load: effects look their scene up while the file is read.
     void addCallback(const std::string& name, Callback* callback);
+    // Forgets every effect and callback, as a new Script: for building the demo again.
+    void clear();
 
     // Reads a timeline file and appends its effects. A missing or unreadable file leaves the
     // script as it was; nothing is ever reported unless a listener is given.

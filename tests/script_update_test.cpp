@@ -188,6 +188,31 @@ TEST_F(ScriptUpdate, EmptyWindowsNeverPaint) {
     EXPECT_FLOAT_EQ(script.lastEnd, 3.0f);
 }
 
+TEST_F(ScriptUpdate, ClearedScriptBuiltAgainRunsLikeANewOne) {
+    registerScenes();
+    read("<effect start=\"0\" end=\"10\" name=\"a\"><trigger start=\"1\" name=\"go\"/>"
+         "</effect>");
+    script.update(0.0f);
+    script.update(2.0f);
+    script.clear();
+    EXPECT_FLOAT_EQ(script.lastEnd, 0.0f);
+    EXPECT_EQ(script.update(0.001f), 0); // nothing left to run
+
+    log.clear();
+    registerScenes();
+    read("<effect start=\"0\" end=\"4\" name=\"a\"><trigger start=\"1\" name=\"go\"/>"
+         "</effect>");
+    EXPECT_FLOAT_EQ(script.lastEnd, 4.0f);
+    script.update(0.0f);
+    script.update(2.0f);
+    // One paint per frame and one firing: neither the old effect nor a second registration.
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].kind, "paint");
+    EXPECT_EQ(log[1].kind, "trigger");
+    EXPECT_EQ(log[2].kind, "paint");
+    EXPECT_EQ(script.update(4.5f), 0);
+}
+
 } // namespace
 
 namespace {

@@ -122,6 +122,7 @@ void DemoRenderer::close() {
     if (demoBuilt) {
         glDeleteTextures(1, &cellshadeTexture);
         destroyScenes();
+        script.clear(); // its callbacks were the scenes just destroyed
         demoBuilt = false;
     }
     if (windowOpen) {

@@ -27,7 +27,7 @@ public:
     void finishGpu();
     // GL_RENDERER, e.g. "llvmpipe (LLVM 15.0.7, 256 bits)".
     std::string rendererName() const;
-    // Destroys the scenes and the window.
+    // Destroys the scenes, empties the timeline and closes the window: open may build again.
     void close();
 
     static constexpr int kWidth = 800, kHeight = 600;

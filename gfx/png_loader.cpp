@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,6 +20,12 @@ void uploadToBoundTexture(const PngImage& image) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
+// A directory opens for reading on Linux and then fails every read; it is no texture file.
+bool isDirectory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 } // namespace
 
 bool loadPng(std::string fileName) {
@@ -27,7 +34,7 @@ bool loadPng(std::string fileName) {
     std::fputs("\n", stderr);
 
     std::ifstream file(fileName, std::ios::binary);
-    if (!file.good()) {
+    if (!file.good() || isDirectory(fileName)) {
         std::fputs("Couldn't open the texture file\n", stderr);
         return false;
     }

@@ -9,6 +9,7 @@
 #include <png.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -150,6 +151,10 @@ TEST_F(PngLoader, RefusesMissingAndNonPngFiles) {
     testpng::writeBytes(jpeg, {0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10, 'J',  'F',  'I',  'F',  0x00,
                                0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0xff, 0xd9});
     expectRefusedWith(jpeg, "Not a PNG file\n");
+
+    const std::string directory = newPath("folder.png");
+    ASSERT_EQ(mkdir(directory.c_str(), 0755), 0);
+    expectRefusedWith(directory, "Couldn't open the texture file\n");
 
     const std::string empty = newPath("empty.png");
     testpng::writeBytes(empty, {});

@@ -150,3 +150,46 @@ TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
 }
 
 } // namespace
+
+namespace {
+
+// An ID3v2 header declaring `size` bytes of tag after it (sizes are 7 bits a byte).
+std::string id3Header(size_t size) {
+    return std::string("ID3\x03\x00\x00", 6) + char((size >> 21) & 0x7f) +
+           char((size >> 14) & 0x7f) + char((size >> 7) & 0x7f) + char(size & 0x7f);
+}
+
+TEST(Mp3Decoder, TagsAndJunkAroundTheFramesChangeNoSample) {
+    SoundTestFiles files;
+    mp3tone::ToneOptions options;
+    options.seconds = 0.5;
+    std::string path = files.tone("tone.mp3", options);
+    ASSERT_FALSE(path.empty());
+    const std::string clean = readFile(path);
+    Mp3Decoder reference;
+    ASSERT_EQ(reference.open(path.c_str(), kRate), sound::kOk);
+    const std::vector<int16_t> expected = decodeAll(reference);
+    ASSERT_FALSE(expected.empty());
+
+    // A tag whose body looks like frame headers, text junk before the first frame, and an
+    // ID3v1 tag of garbage at the end: all are skipped, none of it is heard.
+    std::string tagBody;
+    for (int i = 0; i < 3000; ++i)
+        tagBody += char(i % 3 ? 0xff : 0xfb);
+    std::string junk(700, 'j');
+    std::string tail = "TAG" + std::string(125, '\x9c');
+    std::string tagged = id3Header(tagBody.size()) + tagBody + junk + clean + tail;
+
+    Mp3Decoder decoder;
+    ASSERT_EQ(decoder.open(files.raw("tagged.mp3", tagged).c_str(), kRate), sound::kOk);
+    EXPECT_EQ(decoder.length(), reference.length());
+    EXPECT_TRUE(decodeAll(decoder) == expected);
+
+    // A tag that claims more than the whole file leaves no frame: a file cut short.
+    std::string swallowing = id3Header(1 << 24) + clean;
+    Mp3Decoder swallowed;
+    EXPECT_EQ(swallowed.open(files.raw("swallowed.mp3", swallowing).c_str(), kRate),
+              sound::kFileLoadFailed);
+}
+
+} // namespace

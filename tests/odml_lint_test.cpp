@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +65,28 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     EXPECT_EQ(lint(".").status, 2);
     EXPECT_EQ(lint("--bogus clean.odml").status, 2);
     EXPECT_EQ(lint("").status, 2);
+}
+
+TEST_F(OdmlLint, EmptyGarbageAndDirectoryTimelinesAreCalledWhatTheyAre) {
+    const char* const kNothing =
+        ":1:1: warning: the timeline holds no effect; the demo ends at its first frame\n";
+    write("empty.odml", "");
+    LintRun empty = lint("empty.odml");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err, "empty.odml" + std::string(kNothing));
+
+    // A picture by mistake: the reader stops at its first byte.
+    write("picture.odml", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR<effect>", 24));
+    LintRun garbage = lint("picture.odml");
+    EXPECT_EQ(garbage.status, 1);
+    EXPECT_EQ(garbage.err, "picture.odml:1:1: warning: text outside tags ends the reading; 24 "
+                           "bytes ignored\npicture.odml" +
+                               std::string(kNothing));
+
+    mkdir((directory + "/folder.odml").c_str(), 0755);
+    LintRun folder = lint("folder.odml");
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_EQ(folder.err, "odml-lint: cannot read folder.odml: Is a directory\n");
 }
 
 TEST_F(OdmlLint, ReaderDegradationsAreReportedWhereTheyHappen) {

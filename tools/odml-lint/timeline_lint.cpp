@@ -136,6 +136,8 @@ bool captureActiveAt(const Script& script, size_t before, float time) {
 
 void checkRecords(const Script& script, const Collector& collector,
                   std::vector<Finding>* findings) {
+    if (script.effects.empty())
+        findings->push_back({0, "the timeline holds no effect; the demo ends at its first frame"});
     for (size_t i = 0; i < script.effects.size(); ++i) {
         const Effect& effect = *script.effects[i];
         unsigned int position = collector.positions.at(&effect);

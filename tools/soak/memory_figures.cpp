@@ -1,7 +1,7 @@
+// Memory figures from /proc/self/status and glibc's heap statistics.
 #include "tools/soak/memory_figures.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <malloc.h>
@@ -44,7 +44,7 @@ bool parseProcStatus(const std::string& text, MemorySample* sample) {
 }
 
 bool sampleMemory(MemorySample* sample) {
-    malloc_trim(0);
+    malloc_trim(0); // what is freed but still mapped is not held
     std::ifstream status("/proc/self/status");
     std::stringstream text;
     text << status.rdbuf();

@@ -17,7 +17,8 @@ struct MemorySample {
 // either line is missing.
 bool parseProcStatus(const std::string& text, MemorySample* sample);
 
-// The process's own figures now; false when /proc cannot be read.
+// The process's own figures now, after handing free heap pages back to the system; false
+// when /proc cannot be read.
 bool sampleMemory(MemorySample* sample);
 
 struct PassFigures {

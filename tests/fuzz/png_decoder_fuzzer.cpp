@@ -2,7 +2,7 @@
 // Build: CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSOLVANE_FUZZ=ON
 //        cmake --build build-fuzz --target png_decoder_fuzzer
 // Run:   build-fuzz/tests/fuzz/png_decoder_fuzzer -close_fd_mask=2 NEW_CORPUS_DIR \
-//            ../shared/testdata/pngsuite
+//            tests/data/pngsuite
 // The PngSuite images seed it; new inputs go to the first, writable, corpus directory only.
 #include "gfx/png_decoder.h"
 

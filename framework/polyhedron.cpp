@@ -1,9 +1,10 @@
 // Polyhedron: ownership, normals and the three immediate-mode drawing modes.
-// Leans on OpenGL 1.x and the shared cell-shading ramp from gfx/cellshade.
+// Leans on OpenGL 1.x and the shared cell-shading ramp that gfx/cellshade fills.
 #include "framework/polyhedron.h"
-#include "gfx/cellshade.h"
 
 #include <GL/gl.h>
+
+unsigned int cellshadeTexture = 0;
 
 namespace tarvo64k {
 

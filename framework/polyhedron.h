@@ -49,3 +49,7 @@ private:
 };
 
 } // namespace tarvo64k
+
+// GL texture name of the cell-shading ramp drawCell maps through; 0 until gfx's
+// createCellshadeTexture makes it. The host deletes it.
+extern unsigned int cellshadeTexture;

@@ -3,8 +3,6 @@
 
 #include <GL/gl.h>
 
-unsigned int cellshadeTexture = 0;
-
 namespace {
 
 const int kRampLevels = 16;

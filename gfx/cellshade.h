@@ -2,8 +2,7 @@
 // each vertex's view alignment through. Built once by the host while its GL context is current.
 #pragma once
 
-// GL texture name of the ramp; 0 until createCellshadeTexture runs. The host deletes it.
-extern unsigned int cellshadeTexture;
+#include "framework/polyhedron.h" // cellshadeTexture
 
 // Generates the ramp texture and leaves it bound to GL_TEXTURE_1D (the 1D target itself is
 // not enabled). Texture coordinates below 0.1875 give grey 128, below 0.5 give 192, and the

@@ -1,5 +1,6 @@
-// The scene table. Construction, registration and destruction all walk it in order; a scene
-// is destroyed through its own class, since Callback has no virtual destructor.
+// The scene table, expanded from the scene list. Construction, registration and destruction
+// all walk it in order; a scene is destroyed through its own class, since Callback has no
+// virtual destructor.
 #include "host/scene_table.h"
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
@@ -23,27 +24,9 @@
 #include "scenes/tfly_scene.h"
 #include "scenes/twister_scene.h"
 
-FadeScene* fade = nullptr;
-TwisterScene* twister = nullptr;
-CrashScene* crash = nullptr;
-EndCubeScene* endcube = nullptr;
-PlanesScene* planes = nullptr;
-R2texScene* r2tex = nullptr;
-ParticlesScene* particles = nullptr;
-CreditsScene* credits = nullptr;
-GreetingsScene* greets = nullptr;
-BackgroundScene* background = nullptr;
-TFlyScene* tfly = nullptr;
-StretchTransition* tstretch = nullptr;
-RadialBlur* radialblur = nullptr;
-BackgroundTex* backgroundtex = nullptr;
-DesignMojs* designmojs = nullptr;
-CubesScene* cubes = nullptr;
-SpinningScene* spinning = nullptr;
-LinesScene* lines = nullptr;
-DesignMojs2* designmojs2 = nullptr;
-IntroScene* intro = nullptr;
-StarsScene* stars = nullptr;
+#define SCENE_GLOBAL(Class, global, name, triggers, flags) Class* global = nullptr;
+SOLVANE_SCENES(SCENE_GLOBAL)
+#undef SCENE_GLOBAL
 
 namespace {
 
@@ -62,52 +45,27 @@ template <typename Scene, Scene** global> tarvo64k::Callback* getScene() {
 }
 template <typename Scene, Scene** global> void destroyScene() {
     delete *global;
+    *global = nullptr;
 }
 
-#define SCENE_SLOT(name, Scene, global)                                                            \
-    { name, constructScene<Scene, &global>, getScene<Scene, &global>, destroyScene<Scene, &global> }
-
-// Rows are added as scenes are written; the null row ends the table.
-// clang-format off
-const SceneSlot kSceneTable[] = {
-    SCENE_SLOT("fade", FadeScene, fade),
-    SCENE_SLOT("twister", TwisterScene, twister),
-    SCENE_SLOT("crash", CrashScene, crash),
-    SCENE_SLOT("endcube", EndCubeScene, endcube),
-    SCENE_SLOT("planes", PlanesScene, planes),
-    SCENE_SLOT("render2texture", R2texScene, r2tex),
-    SCENE_SLOT("particles", ParticlesScene, particles),
-    SCENE_SLOT("credits", CreditsScene, credits),
-    SCENE_SLOT("greetings", GreetingsScene, greets),
-    SCENE_SLOT("background", BackgroundScene, background),
-    SCENE_SLOT("tfly", TFlyScene, tfly),
-    SCENE_SLOT("tstretch", StretchTransition, tstretch),
-    SCENE_SLOT("radialblur", RadialBlur, radialblur),
-    SCENE_SLOT("backgroundtex", BackgroundTex, backgroundtex),
-    SCENE_SLOT("designmojs", DesignMojs, designmojs),
-    SCENE_SLOT("cubes", CubesScene, cubes),
-    SCENE_SLOT("spinning", SpinningScene, spinning),
-    SCENE_SLOT("lines", LinesScene, lines),
-    SCENE_SLOT("designmojs2", DesignMojs2, designmojs2),
-    SCENE_SLOT("intro", IntroScene, intro),
-    SCENE_SLOT("stars", StarsScene, stars),
-    {nullptr, nullptr, nullptr, nullptr},
-};
-// clang-format on
+#define SCENE_SLOT(Class, global, name, triggers, flags)                                           \
+    {name, constructScene<Class, &global>, getScene<Class, &global>, destroyScene<Class, &global>},
+const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
+#undef SCENE_SLOT
 
 } // namespace
 
 void constructScenes() {
-    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
-        slot->construct();
+    for (const SceneSlot& slot : kSceneTable)
+        slot.construct();
 }
 
 void registerScenes(tarvo64k::Script& target) {
-    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
-        target.addCallback(slot->name, slot->get());
+    for (const SceneSlot& slot : kSceneTable)
+        target.addCallback(slot.name, slot.get());
 }
 
 void destroyScenes() {
-    for (const SceneSlot* slot = kSceneTable; slot->name; ++slot)
-        slot->destroy();
+    for (const SceneSlot& slot : kSceneTable)
+        slot.destroy();
 }

@@ -3,7 +3,7 @@
 #include "tools/odml-lint/timeline_lint.h"
 
 #include "framework/script.h"
-#include "tools/odml-lint/scene_catalog.h"
+#include "scenes/scene_registry.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -113,7 +113,7 @@ void checkTrigger(const Effect& effect, const Trigger& trigger, unsigned int pos
 
     const SceneInfo* scene = sceneOf(effect);
     std::string name = trigger.name ? trigger.name : "";
-    if (!scene || sceneActsOn(*scene, name))
+    if (!scene || findTrigger(*scene, name))
         return;
     std::string accepted = describeTriggerNames(*scene);
     std::string what = name.empty() ? "a trigger without a name" : "trigger '" + name + "'";
@@ -127,8 +127,7 @@ bool captureActiveAt(const Script& script, size_t before, float time) {
     for (size_t i = 0; i < before; ++i) {
         const Effect& effect = *script.effects[i];
         const SceneInfo* scene = sceneOf(effect);
-        if (scene && std::strcmp(scene->name, "render2texture") == 0 && time >= effect.start &&
-            time < effect.end)
+        if (scene && (scene->flags & kWritesCapture) && time >= effect.start && time < effect.end)
             return true;
     }
     return false;
@@ -148,7 +147,7 @@ void checkRecords(const Script& script, const Collector& collector,
             continue;
         }
         const SceneInfo* scene = sceneOf(effect);
-        if (scene && scene->readsCapture && !captureActiveAt(script, i, effect.start))
+        if (scene && (scene->flags & kReadsCapture) && !captureActiveAt(script, i, effect.start))
             findings->push_back({position, "no 'render2texture' effect earlier in the file is "
                                            "active at " +
                                                seconds(effect.start) + " s, so '" + scene->name +

@@ -1,11 +1,8 @@
-// The demo lifecycle: initDemo, drawDemo and stopDemo, and the sound layer's error texts.
+// The demo lifecycle: initDemo, drawDemo and stopDemo over the demo player on the music
+// clock, and the sound layer's error texts.
 #include "host/demo.h"
 
-#include "gfx/cellshade.h"
-#include "host/host_window.h"
-#include "host/scene_table.h"
-
-#include <GL/gl.h>
+#include "host/demo_player.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,10 +34,11 @@ const char* const kSoundErrors[] = {
     "Required Mediaplayer codec is not installed",
 };
 
-// The window may have switched the video mode: put the desktop back before leaving.
+DemoPlayer player(script);
+
+// The host puts the desktop's video mode back on any exit (it registers that at start-up).
 [[noreturn]] void exitDemo() {
     std::fflush(stdout);
-    killGLWindow();
     std::exit(1);
 }
 
@@ -54,17 +52,6 @@ const char* const kSoundErrors[] = {
 const char* FMOD_ErrorString(int errorCode) {
     int count = static_cast<int>(sizeof kSoundErrors / sizeof kSoundErrors[0]);
     return errorCode >= 0 && errorCode < count ? kSoundErrors[errorCode] : "Unknown error";
-}
-
-float musicSeconds(int milliseconds) {
-    return static_cast<float>(milliseconds / 1000.0);
-}
-
-void buildDemo(const char* scriptFile) {
-    createCellshadeTexture();
-    constructScenes();
-    registerScenes(script);
-    script.load(scriptFile);
 }
 
 void initDemo(int /*argc*/, char** /*argv*/) {
@@ -82,26 +69,20 @@ void initDemo(int /*argc*/, char** /*argv*/) {
     if (!music)
         failSound();
 
-    buildDemo(scriptFile);
+    player.build(scriptFile);
 
     // Only now, with everything loaded, does the clock start at 0.
     FSOUND_Stream_Play(-1, music);
     FSOUND_Stream_SetTime(music, 0);
 }
 
-int drawDemoAt(float time) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    return script.update(time) ? 1 : 0;
-}
-
 int drawDemo() {
-    return drawDemoAt(musicSeconds(FSOUND_Stream_GetTime(music)));
+    MusicTime clock(music);
+    return player.drawFrame(clock) ? 1 : 0;
 }
 
 void stopDemo() {
-    glDeleteTextures(1, &cellshadeTexture);
+    player.teardown();
     FSOUND_Stream_Close(music);
     FSOUND_Close();
-    destroyScenes();
 }

@@ -1,5 +1,5 @@
 // Visual choice and the GLX rendering context.
-#include "host/host_window.h"
+#include "host/window_parts.h"
 
 #include <cstdio>
 
@@ -58,7 +58,7 @@ GLXContext createContext(Display* display, XVisualInfo* visual) {
 
     grabXErrors();
     GLXContext context = glXCreateContext(display, visual, nullptr, True);
-    int error = releaseXErrors();
+    int error = releaseXErrors(display);
     if (error != 0 && context) {
         glXDestroyContext(display, context);
         context = nullptr;

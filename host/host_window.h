@@ -1,6 +1,8 @@
 // The demo's window, GL context, video mode and main loop: the one part of Solvane that
 // knows X11 and GLX. Split by concern: x11_window.cpp (window and events), glx_context.cpp
-// (visual and context), video_mode.cpp (full-screen mode switch), gl_setup.cpp (base GL state).
+// (visual and context), video_mode.cpp (full-screen mode switch), gl_setup.cpp (base GL state),
+// all over window_state.cpp (the window record and the X error trap). Only x11_window.cpp
+// calls the others; their pieces are declared in window_parts.h, for host/ only.
 #pragma once
 
 #include <GL/glx.h>
@@ -39,28 +41,16 @@ enum { kWindowUnavailable = -1, kWindowFailed = 0, kWindowReady = 1 };
 int createGLWindow(const char* title, int width, int height, int bits, int fullScreenFlag);
 int initGL();
 void resizeGLScene(unsigned int width, unsigned int height);
+// What the main loop runs for each frame: draws it into the back buffer and returns 0 once
+// the demo has ended (drawDemo is one).
+using FrameStep = int (*)();
+
+// Runs the frame step and shows its frame; the last frame stays on screen.
 void drawGLScene();
 void keyPressed(unsigned long keysym);
 void handleEvent(XEvent* event);
-void runMainLoop();
+// Drains every queued event, then draws exactly one frame through `frameStep`, until done.
+void runMainLoop(FrameStep frameStep);
 void killGLWindow();
-
-// [SECTION] Pieces of createGLWindow and killGLWindow, one file each
-
-// glx_context.cpp
-XVisualInfo* chooseVisual(Display* display, int screen);
-GLXContext createContext(Display* display, XVisualInfo* visual);
-void destroyContext();
-
-// video_mode.cpp: with no usable mode list these act on the desktop size and switch nothing.
-struct ChosenMode {
-    int width, height;
-};
-ChosenMode readVideoModes(int width, int height);
-void switchToChosenMode();
-void restoreDesktopMode();
-
-// x11_window.cpp: a temporary error handler that records X protocol errors instead of
-// ending the process, around calls that may fail on a server without some feature.
-void grabXErrors();
-int releaseXErrors(); // the error code seen since grabXErrors, or 0
+// Waits until the window just created is on screen, for callers that draw before any loop.
+void waitUntilMapped();

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
         }
     }
     installStopSignals();
+    // Whatever ends the process from here on, a start-up failure included, the desktop's
+    // video mode comes back.
+    std::atexit(killGLWindow);
 
     int window = createGLWindow("Solvane", kWindowWidth, kWindowHeight, 24, GLWin.fullScreen);
     if (window == kWindowUnavailable)
@@ -45,7 +49,7 @@ int main(int argc, char** argv) {
         done = 1;
 
     initDemo(argc, argv);
-    runMainLoop();
+    runMainLoop(drawDemo);
     // The scenes' GL objects are deleted while the context is still current.
     stopDemo();
     killGLWindow();

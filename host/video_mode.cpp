@@ -1,7 +1,7 @@
 // The full-screen video mode: read the mode list, switch to the requested size, switch back.
 // Without the XF86VidMode extension (or with an empty mode list) the desktop size is used
 // and nothing is switched.
-#include "host/host_window.h"
+#include "host/window_parts.h"
 
 #include <cstdio>
 
@@ -13,8 +13,7 @@ bool switched = false;
 
 } // namespace
 
-ChosenMode readVideoModes(int width, int height) {
-    Display* display = GLWin.display;
+ChosenMode readVideoModes(Display* display, int width, int height) {
     int major = 0, minor = 0;
     XF86VidModeModeInfo** modes = nullptr;
     int modeCount = 0;
@@ -26,7 +25,7 @@ ChosenMode readVideoModes(int width, int height) {
         grabXErrors();
         if (!XF86VidModeGetAllModeLines(display, GLWin.screen, &modeCount, &modes))
             modeCount = 0;
-        if (releaseXErrors() != 0)
+        if (releaseXErrors(display) != 0)
             modeCount = 0;
     }
 
@@ -50,23 +49,23 @@ ChosenMode readVideoModes(int width, int height) {
     return {chosenMode.hdisplay, chosenMode.vdisplay};
 }
 
-void switchToChosenMode() {
+void switchToChosenMode(Display* display) {
     if (!haveModes)
         return;
     grabXErrors();
-    XF86VidModeSwitchToMode(GLWin.display, GLWin.screen, &chosenMode);
-    XF86VidModeSetViewPort(GLWin.display, GLWin.screen, 0, 0);
-    switched = releaseXErrors() == 0;
+    XF86VidModeSwitchToMode(display, GLWin.screen, &chosenMode);
+    XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);
+    switched = releaseXErrors(display) == 0;
     if (!switched)
         std::printf("Could not switch the video mode: full screen at the desktop size\n");
 }
 
-void restoreDesktopMode() {
+void restoreDesktopMode(Display* display) {
     if (!switched)
         return;
     grabXErrors();
-    XF86VidModeSwitchToMode(GLWin.display, GLWin.screen, &GLWin.desktopMode);
-    XF86VidModeSetViewPort(GLWin.display, GLWin.screen, 0, 0);
-    releaseXErrors();
+    XF86VidModeSwitchToMode(display, GLWin.screen, &GLWin.desktopMode);
+    XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);
+    releaseXErrors(display);
     switched = false;
 }

@@ -1,40 +1,12 @@
 // The X11 window: creation in both modes, the event loop and the teardown.
-#include "host/demo.h"
 #include "host/host_window.h"
+#include "host/window_parts.h"
 
 #include <X11/keysym.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
-
-HostWindow GLWin;
-volatile std::sig_atomic_t done = 0;
-
-// [SECTION] Recording X errors
-
-namespace {
-
-int recordedXError = 0;
-XErrorHandler previousXErrorHandler = nullptr;
-
-int recordXError(Display*, XErrorEvent* event) {
-    recordedXError = event->error_code;
-    return 0;
-}
-
-} // namespace
-
-void grabXErrors() {
-    recordedXError = 0;
-    previousXErrorHandler = XSetErrorHandler(recordXError);
-}
-
-int releaseXErrors() {
-    XSync(GLWin.display, False);
-    XSetErrorHandler(previousXErrorHandler);
-    return recordedXError;
-}
 
 // [SECTION] Window creation
 
@@ -56,7 +28,7 @@ Cursor makeInvisibleCursor(Window window) {
 
 void createFullScreenWindow(XVisualInfo* visual, ChosenMode mode) {
     Display* display = GLWin.display;
-    switchToChosenMode();
+    switchToChosenMode(display);
     std::printf("Resolution %dx%d\n", mode.width, mode.height);
 
     GLWin.windowAttributes.override_redirect = True;
@@ -119,7 +91,7 @@ int createGLWindow(const char* title, int width, int height, int /*bits*/, int f
         return kWindowUnavailable;
     }
     GLWin.screen = DefaultScreen(GLWin.display);
-    ChosenMode mode = readVideoModes(width, height);
+    ChosenMode mode = readVideoModes(GLWin.display, width, height);
 
     XVisualInfo* visual = chooseVisual(GLWin.display, GLWin.screen);
     if (!visual)
@@ -164,8 +136,14 @@ void keyPressed(unsigned long keysym) {
         done = 1;
 }
 
+namespace {
+
+FrameStep runningStep = nullptr;
+
+} // namespace
+
 void drawGLScene() {
-    if (!drawDemo())
+    if (runningStep && !runningStep())
         done = 1;
     glXSwapBuffers(GLWin.display, GLWin.window); // the last frame stays on screen
 }
@@ -187,7 +165,7 @@ void handleClientMessage(const XClientMessageEvent& message) {
     // Any client may send a message with a bogus atom; that must not end the process.
     grabXErrors();
     char* name = XGetAtomName(GLWin.display, message.message_type);
-    releaseXErrors();
+    releaseXErrors(GLWin.display);
     if (name && name[0] == 'W') { // WM_PROTOCOLS: the window manager's close request
         std::printf("Exiting sanely...\n");
         done = 1;
@@ -221,8 +199,9 @@ void handleEvent(XEvent* event) {
     }
 }
 
-// Drains every queued event, then draws exactly one frame; never sleeps.
-void runMainLoop() {
+// Never sleeps: the frame rate is what the machine gives.
+void runMainLoop(FrameStep frameStep) {
+    runningStep = frameStep;
     while (!done) {
         while (XPending(GLWin.display) > 0) {
             XEvent event;
@@ -238,7 +217,14 @@ void killGLWindow() {
         return;
     destroyContext();
     if (GLWin.fullScreen)
-        restoreDesktopMode();
+        restoreDesktopMode(GLWin.display);
     XCloseDisplay(GLWin.display);
     GLWin.display = nullptr;
+}
+
+void waitUntilMapped() {
+    XEvent event;
+    do {
+        XNextEvent(GLWin.display, &event);
+    } while (event.type != MapNotify);
 }

@@ -1,6 +1,7 @@
 // solvane-capture's pieces that need no window: the fixed clock, the command line, the frame
 // plan, the active-effect bookkeeping, the statistics and the profiler's stand-ins.
 #include "host/demo.h"
+#include "host/demo_player.h"
 #include "tests/recording_callback.h"
 #include "tools/capture/capture_plan.h"
 #include "tools/capture/frame_clock.h"

@@ -4,6 +4,7 @@
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
+#include "host/demo_player.h"
 #include "host/host_window.h"
 #include "tests/gl_test_context.h"
 

@@ -5,6 +5,7 @@
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
+#include "host/demo_player.h"
 #include "host/scene_table.h"
 
 #include <GL/gl.h>
@@ -68,10 +69,11 @@ TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     ASSERT_NE(file, nullptr);
     std::fputs(kTimeline, file);
     std::fclose(file);
-    buildDemo("script.odml");
+    DemoPlayer player(script);
+    player.build("script.odml");
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "while building the scenes";
 
-    const TimelineRun run = runTimeline(drawDemoAt);
+    const TimelineRun run = runTimeline([&player](float time) { return player.drawAt(time); });
     EXPECT_TRUE(run.ended) << "the timeline should have ended after 6 s";
     EXPECT_GT(run.frames, 150);
     EXPECT_EQ(run.firstError, GLenum(GL_NO_ERROR)) << "first at " << run.firstErrorAt << " s";
@@ -92,7 +94,7 @@ TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     EXPECT_TRUE(counted.ended);
     EXPECT_EQ(allocated, 0);
 
-    destroyScenes();
+    player.teardown();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -1,7 +1,7 @@
 // Range and frame selection, with the timeline's end compared as Script::update compares it.
 #include "tools/capture/capture_plan.h"
 
-#include "host/demo.h"
+#include "host/demo_player.h"
 #include "tools/capture/frame_clock.h"
 
 #include <algorithm>

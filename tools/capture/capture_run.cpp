@@ -2,7 +2,7 @@
 // of a frame, so benchmark figures are the renderer's alone.
 #include "tools/capture/capture_run.h"
 
-#include "host/demo.h"
+#include "host/demo_player.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/frame_clock.h"
 #include "tools/capture/progress_bar.h"

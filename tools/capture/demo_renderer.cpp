@@ -1,96 +1,34 @@
-// The host's pieces in the order initDemo and drawGLScene use them, minus the sound.
+// The capture's window around the demo player: the host's window, opened windowed, and the
+// back buffer read out.
 #include "tools/capture/demo_renderer.h"
 
-#include "gfx/cellshade.h"
 #include "host/demo.h"
+#include "host/demo_player.h"
 #include "host/host_window.h"
-#include "host/scene_table.h"
+#include "tools/window/tool_window.h"
 
 #include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace capture {
 
-namespace {
-
-constexpr int kWindowAttempts = 3;
-constexpr useconds_t kRetryMicroseconds = 300000;
-
-// Sends standard output to a temporary file for a while, so the host's set-up lines do not
-// mix with the benchmark's tables.
-class HeldOutput {
-public:
-    HeldOutput() : file(std::tmpfile()) {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        if (file && saved >= 0)
-            dup2(fileno(file), STDOUT_FILENO);
-    }
-    // Puts standard output back; returns what was held.
-    std::string release() {
-        std::fflush(stdout);
-        if (saved >= 0) {
-            dup2(saved, STDOUT_FILENO);
-            ::close(saved);
-            saved = -1;
-        }
-        std::string text;
-        if (file) {
-            std::rewind(file);
-            char buffer[512];
-            size_t got;
-            while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-                text.append(buffer, got);
-            std::fclose(file);
-            file = nullptr;
-        }
-        return text;
-    }
-    ~HeldOutput() { release(); }
-
-private:
-    std::FILE* file;
-    int saved = -1;
-};
-
-} // namespace
-
 std::string DemoRenderer::open(const std::string& scriptPath) {
-    int window = kWindowUnavailable;
-    std::string lines;
-    // NOTE: a busy X server may refuse a connection for a moment even though it accepted
-    // one just before; a few tries ride that out.
-    for (int attempt = 0; attempt < kWindowAttempts && window == kWindowUnavailable; ++attempt) {
-        if (attempt > 0)
-            usleep(kRetryMicroseconds);
-        HeldOutput held;
-        window = createGLWindow("Solvane capture", kWidth, kHeight, 24, 0);
-        lines = held.release();
-    }
-    if (window != kWindowReady) {
-        std::fputs(lines.c_str(), stderr);
-        killGLWindow();
-        return "could not open an 800x600 GL window (see the lines above)";
-    }
+    std::string error = toolwindow::open("Solvane capture");
+    if (!error.empty())
+        return error;
     windowOpen = true;
-    XEvent event;
-    do {
-        XNextEvent(GLWin.display, &event);
-    } while (event.type != MapNotify);
-
-    // Scenes report missing pictures and the like; those belong with the diagnostics.
-    HeldOutput sceneLines;
-    buildDemo(scriptPath.c_str());
-    demoBuilt = true;
-    std::fputs(sceneLines.release().c_str(), stderr);
+    toolwindow::HeldOutput sceneLines(true);
+    player.build(scriptPath.c_str());
+    buildLines = sceneLines.release();
     return "";
 }
 
+DemoRenderer::DemoRenderer() : player(script) {}
+
 void DemoRenderer::draw(int64_t milliseconds) {
-    drawDemoAt(musicSeconds(static_cast<int>(milliseconds)));
+    player.drawAt(musicSeconds(static_cast<int>(milliseconds)));
 }
 
 void DemoRenderer::read(std::vector<unsigned char>* rgb) {
@@ -119,14 +57,9 @@ std::string DemoRenderer::rendererName() const {
 }
 
 void DemoRenderer::close() {
-    if (demoBuilt) {
-        glDeleteTextures(1, &cellshadeTexture);
-        destroyScenes();
-        script.clear(); // its callbacks were the scenes just destroyed
-        demoBuilt = false;
-    }
+    player.teardown();
     if (windowOpen) {
-        killGLWindow();
+        toolwindow::close();
         windowOpen = false;
     }
 }

@@ -1,6 +1,8 @@
 // The demo, driven frame by frame from outside: the host's own window (windowed, titled
-// "Solvane capture"), scenes and timeline, with no sound. Times are music milliseconds.
+// "Solvane capture") around the demo player, with no sound. Times are music milliseconds.
 #pragma once
+
+#include "host/demo_player.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +12,7 @@ namespace capture {
 
 class DemoRenderer {
 public:
-    DemoRenderer() = default;
+    DemoRenderer();
     DemoRenderer(const DemoRenderer&) = delete;
     DemoRenderer& operator=(const DemoRenderer&) = delete;
     ~DemoRenderer() { close(); }
@@ -18,7 +20,10 @@ public:
     // Opens the window and builds the demo from the timeline at `scriptPath`, with the
     // current directory as the demo directory. The host's set-up lines, which it prints on
     // standard output, are held back and shown on standard error only if the window fails.
+    // What the scenes print while they load (missing pictures and the like) is kept in
+    // buildLines, for the caller to show once it knows the run goes ahead.
     std::string open(const std::string& scriptPath);
+    std::string buildLines;
     // One frame at `milliseconds` of music, as drawDemo draws it: into the back buffer.
     void draw(int64_t milliseconds);
     // The back buffer as RGB rows, top row first.
@@ -29,11 +34,14 @@ public:
     std::string rendererName() const;
     // Destroys the scenes, empties the timeline and closes the window: open may build again.
     void close();
+    // The timeline's end in seconds, once open has built the demo.
+    float timelineEnd() const { return player.end(); }
 
     static constexpr int kWidth = 800, kHeight = 600;
 
 private:
-    bool windowOpen = false, demoBuilt = false;
+    DemoPlayer player;
+    bool windowOpen = false;
     std::vector<unsigned char> bottomUp;
 };
 

@@ -1,6 +1,8 @@
 // The fixed clock's arithmetic, in integers wherever the result is a frame or a millisecond.
 #include "tools/capture/frame_clock.h"
 
+#include "host/demo_player.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +11,7 @@
 namespace capture {
 
 int64_t frameMilliseconds(int64_t frame, int fps) {
-    return frame * 1000 / fps;
+    return FixedFrameClock::frameMilliseconds(frame, fps);
 }
 
 // floor(n * 1000 / fps) >= m  <=>  n >= m * fps / 1000, so n is that quotient rounded up.

@@ -1,6 +1,6 @@
 // solvane-capture: renders the demo offline on a fixed clock into pictures, a video, a
-// contact sheet or frame-time figures. Leans on the host's window and lifecycle pieces.
-#include "framework/script.h"
+// contact sheet or frame-time figures. Plays the demo through the demo player in the host's
+// window.
 #include "host/demo.h"
 #include "tools/capture/capture_plan.h"
 #include "tools/capture/capture_run.h"
@@ -131,16 +131,7 @@ std::string run(capture::Options options) {
     if (!error.empty())
         return error;
 
-    // The timeline's end, read without any scene, so bad times fail before anything starts.
     capture::Plan plan;
-    {
-        tarvo64k::Script preview;
-        preview.load(options.script.c_str());
-        error = capture::makePlan(options, preview.lastEnd, &plan);
-        if (!error.empty())
-            return error;
-    }
-
     capture::CaptureJob job{&options, &plan, options.script, "", ""};
     PrivateXvfb xvfb;
     capture::OutputFiles outputs;
@@ -156,8 +147,14 @@ std::string run(capture::Options options) {
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
     error = renderer.open(options.script);
+    // The frames follow from the timeline's end, known once the demo is built; what the
+    // scenes said while loading belongs with the diagnostics of a run that goes ahead.
     if (error.empty())
+        error = capture::makePlan(options, renderer.timelineEnd(), &plan);
+    if (error.empty()) {
+        std::fputs(renderer.buildLines.c_str(), stderr);
         error = capture::runCapture(job, script, renderer, outputs, &figures);
+    }
     renderer.close();
     liveOutputs = nullptr;
     if (error.empty())

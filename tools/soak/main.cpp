@@ -2,14 +2,16 @@
 // and prints how its memory behaves, to show that nothing piles up from run to run.
 // Exit status: 0 steady, 1 memory grew past the allowance, 2 the run could not be made.
 #include "host/demo.h"
-#include "tools/capture/capture_plan.h"
-#include "tools/capture/demo_renderer.h"
-#include "tools/capture/frame_clock.h"
+#include "host/demo_player.h"
+#include "host/host_window.h"
 #include "tools/soak/memory_figures.h"
+#include "tools/window/tool_window.h"
 #include "tools/xvfb/private_xvfb.h"
 
-#include <chrono>
+#include <GL/gl.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,9 +83,10 @@ std::string parseOptions(int argc, char** argv, SoakOptions* options) {
     return "";
 }
 
-// Opens the demo with standard error sent nowhere when `quiet`: the lines the pictures
-// print as they load are the same every pass. Failures come back as the returned line.
-std::string openQuietly(capture::DemoRenderer* renderer, bool quiet) {
+// Opens the window and builds the demo, with standard error sent nowhere when `quiet`: the
+// lines the pictures print as they load are the same every pass. Failures come back as the
+// returned line.
+std::string openQuietly(DemoPlayer* player, bool quiet) {
     int saved = -1, nowhere = -1;
     if (quiet) {
         std::fflush(stderr);
@@ -92,7 +95,12 @@ std::string openQuietly(capture::DemoRenderer* renderer, bool quiet) {
         if (saved >= 0 && nowhere >= 0)
             dup2(nowhere, STDERR_FILENO);
     }
-    std::string error = renderer->open("script.odml");
+    std::string error = toolwindow::open("Solvane soak");
+    if (error.empty()) {
+        toolwindow::HeldOutput sceneLines;
+        player->build("script.odml");
+        std::fputs(sceneLines.release().c_str(), stderr);
+    }
     if (saved >= 0) {
         std::fflush(stderr);
         dup2(saved, STDERR_FILENO);
@@ -107,23 +115,43 @@ double mib(long kib) {
     return kib / 1024.0;
 }
 
-// One pass: the demo built, every frame of the timeline drawn and shown, the demo gone.
-std::string runPass(const SoakOptions& options, int64_t lastFrame, bool quiet,
-                    soak::PassFigures* figures) {
+void printPlan(const SoakOptions& options, int64_t lastFrame, float timelineEnd) {
+    std::printf("%d passes of %lld frames at %d fps (the timeline's %.3f s)\n", options.passes,
+                static_cast<long long>(lastFrame + 1), options.fps, timelineEnd);
+    std::printf(
+        "pass   seconds  RSS at the end  after teardown   peak RSS so far    heap in use\n");
+}
+
+// The last frame of the timeline at `fps`: the one before the first past its end.
+int64_t lastFrameOf(const DemoPlayer& player, int fps) {
+    int64_t frame = 0;
+    while (!player.pastTheEnd(FixedFrameClock::frameMilliseconds(frame + 1, fps)))
+        ++frame;
+    return frame;
+}
+
+// One pass: the demo built, every frame of the timeline drawn and shown, the demo gone. The
+// first pass prints what the run will be once the timeline's end is known.
+std::string runPass(const SoakOptions& options, int pass, soak::PassFigures* figures) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
-    capture::DemoRenderer renderer;
-    std::string error = openQuietly(&renderer, quiet);
+    DemoPlayer player(script);
+    std::string error = openQuietly(&player, pass > 0);
     if (!error.empty())
         return error;
-    for (int64_t frame = 0; frame <= lastFrame; ++frame) {
-        renderer.draw(capture::frameMilliseconds(frame, options.fps));
-        renderer.present();
+    const int64_t lastFrame = lastFrameOf(player, options.fps);
+    if (pass == 0)
+        printPlan(options, lastFrame, player.end());
+    FixedFrameClock clock(options.fps);
+    for (; clock.currentFrame() <= lastFrame; clock.advance()) {
+        player.drawFrame(clock);
+        glXSwapBuffers(GLWin.display, GLWin.window);
     }
-    renderer.finishGpu();
+    glFinish();
     if (!soak::sampleMemory(&figures->afterFrames))
         return "cannot read /proc/self/status";
-    renderer.close();
+    player.teardown();
+    toolwindow::close();
     if (!soak::sampleMemory(&figures->afterTeardown))
         return "cannot read /proc/self/status";
     figures->seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -151,11 +179,6 @@ int run(const SoakOptions& options) {
         return kFailed;
     }
     std::fclose(timeline);
-    tarvo64k::Script preview;
-    preview.load("script.odml");
-    int64_t lastFrame = 0;
-    while (!capture::pastTheEnd(lastFrame + 1, options.fps, preview.lastEnd))
-        ++lastFrame;
 
     PrivateXvfb xvfb;
     std::string error = xvfb.startIfNeeded();
@@ -163,12 +186,9 @@ int run(const SoakOptions& options) {
         std::fprintf(stderr, "solvane-soak: %s\n", error.c_str());
         return kFailed;
     }
-    std::printf("%d passes of %lld frames at %d fps (the timeline's %.3f s)\n", options.passes,
-                static_cast<long long>(lastFrame + 1), options.fps, preview.lastEnd);
-    std::printf("pass   seconds  RSS at the end  after teardown   peak RSS so far    heap in use\n");
     std::vector<soak::PassFigures> passes(options.passes);
     for (int pass = 0; pass < options.passes; ++pass) {
-        error = runPass(options, lastFrame, pass > 0, &passes[pass]);
+        error = runPass(options, pass, &passes[pass]);
         if (!error.empty()) {
             std::fprintf(stderr, "solvane-soak: pass %d: %s\n", pass + 1, error.c_str());
             return kFailed;

@@ -1,0 +1,36 @@
+// The demo player: one build/teardown pair and the per-frame step, shared by every way the
+// demo is played.
+#include "host/demo_player.h"
+
+#include "gfx/cellshade.h"
+#include "host/scene_table.h"
+
+#include <GL/gl.h>
+
+float musicSeconds(int milliseconds) {
+    return static_cast<float>(milliseconds / 1000.0);
+}
+
+void DemoPlayer::build(const char* scriptFile) {
+    createCellshadeTexture();
+    constructScenes();
+    registerScenes(timeline);
+    timeline.load(scriptFile);
+    built = true;
+}
+
+void DemoPlayer::teardown() {
+    if (!built)
+        return;
+    glDeleteTextures(1, &cellshadeTexture);
+    cellshadeTexture = 0;
+    destroyScenes();
+    timeline.clear(); // its callbacks were the scenes just destroyed
+    built = false;
+}
+
+bool DemoPlayer::drawAt(float seconds) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    return timeline.update(seconds) != 0;
+}

@@ -1,5 +1,6 @@
 // "background": a full-screen colour quad.
 #include "scenes/background_scene.h"
+#include "gfx/quad.h"
 
 #include <GL/gl.h>
 
@@ -13,18 +14,7 @@ unsigned int compileColourQuad() {
     unsigned int list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glScalef(2.666f, 2.0f, 1.0f);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.0f, 1.0f, -0.1f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.0f, -1.0f, -0.1f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(1.0f, 1.0f, -0.1f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(1.0f, -1.0f, -0.1f);
-    glEnd();
-    // clang-format on
+    drawQuad({-1.0f, 1.0f, 1.0f, -1.0f, -0.1f}, {0.0f, 1.0f, 0.0f, 1.0f});
     glEndList();
     return list;
 }

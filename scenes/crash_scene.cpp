@@ -1,6 +1,7 @@
 // The crash: fixed pseudo-random shard paths from the seeded standard generator, and the
 // shards drawn with the captured frame's texture coordinates.
 #include "scenes/crash_scene.h"
+#include "gfx/quad.h"
 #include "gfx/render_texture.h"
 #include "gfx/screen_quad.h"
 
@@ -54,11 +55,7 @@ void CrashScene::trigger(float, const std::string& name, const std::string& valu
 
 void CrashScene::paint(float, float, float progress) {
     glBindTexture(GL_TEXTURE_2D, render_texture);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    beginOverlay();
     glColor4f(brightness, brightness, brightness, 1.0f - progress);
 
     glLoadIdentity();
@@ -103,8 +100,5 @@ void CrashScene::paint(float, float, float progress) {
         }
     }
 
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
+    endOverlay();
 }

@@ -1,6 +1,7 @@
 // The glow-blob rows: additive quads of the shared glow image, pulsing on absolute time and
 // shrinking with the age of the run.
 #include "scenes/design_mojs.h"
+#include "gfx/quad.h"
 
 #include "gfx/glow_image.h"
 
@@ -23,18 +24,7 @@ DesignMojs::DesignMojs() : list(glGenLists(1)), texture(0), startTime(-1.0f) {
     glBindTexture(GL_TEXTURE_2D, texture);
 
     glNewList(list, GL_COMPILE);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.0f, 1.0f, 0.0f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.0f, -1.0f, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(1.0f, 1.0f, 0.0f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(1.0f, -1.0f, 0.0f);
-    glEnd();
-    // clang-format on
+    drawQuad({-1.0f, 1.0f, 1.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 1.0f});
     glEndList();
 
     uploadGlowImage();

@@ -1,5 +1,6 @@
 // The scan bars: one untextured bar display list at depth -2.4, moved to each bar's height.
 #include "scenes/lines_scene.h"
+#include "gfx/quad.h"
 
 #include <GL/gl.h>
 
@@ -15,18 +16,7 @@ LinesScene::LinesScene() : list(glGenLists(1)) {
     // 2.666 x 0.008 at distance 2.4: edge to edge on a 4:3 screen, whose half-height there is
     // about 0.99. The texture coordinates are inert, as texturing is off while it is drawn.
     glNewList(list, GL_COMPILE);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.333f, 0.004f, -2.4f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.333f, -0.004f, -2.4f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(1.333f, 0.004f, -2.4f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(1.333f, -0.004f, -2.4f);
-    glEnd();
-    // clang-format on
+    drawQuad({-kScreenAspect, kScreenAspect, 0.004f, -0.004f, -2.4f}, {0.0f, 1.0f, 0.0f, 1.0f});
     glEndList();
 }
 

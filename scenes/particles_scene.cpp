@@ -1,6 +1,7 @@
 // The particle lattice: transformed on the CPU one layer at a time, each point drawn as the
 // same camera-facing glow quad.
 #include "scenes/particles_scene.h"
+#include "gfx/quad.h"
 
 #include "gfx/glow_image.h"
 
@@ -42,18 +43,7 @@ ParticlesScene::ParticlesScene()
 
     // 0.4 across: neighbours 0.5 apart touch once the sprite scale passes 1.25.
     glNewList(list, GL_COMPILE);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-0.2f, 0.2f, 0.0f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-0.2f, -0.2f, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(0.2f, 0.2f, 0.0f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(0.2f, -0.2f, 0.0f);
-    glEnd();
-    // clang-format on
+    drawQuad({-0.2f, 0.2f, 0.2f, -0.2f, 0.0f}, {0.0f, 1.0f, 0.0f, 1.0f});
     glEndList();
 
     uploadGlowImage();

@@ -1,5 +1,6 @@
 // "radialblur": the feedback step, with a capture texture of its own.
 #include "scenes/radial_blur.h"
+#include "gfx/quad.h"
 
 #include "gfx/capture_texture.h"
 #include "gfx/screen_quad.h"
@@ -33,20 +34,13 @@ void RadialBlur::trigger(float, const std::string& name, const std::string& valu
 void RadialBlur::paint(float, float, float) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glLoadIdentity();
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    beginOverlay();
     glBindTexture(GL_TEXTURE_2D, texture);
     glColor4f(1.0f, 1.0f, 1.0f, amount);
     // About the centre, since the quad is centred on the view axis; the rim falls off screen.
     glScalef(step, step, 1.0f);
     glCallList(quadList);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
+    endOverlay();
     // Not cleared: the frame goes on with the blurred picture, and this is next frame's trail.
     copyFrameToCaptureTexture();
 }

@@ -1,6 +1,7 @@
 // The paddle wheel: one textured panel display list drawn 40 times, 9 degrees apart, each
 // adding an eighth of "data/spinning.png" to the frame.
 #include "scenes/spinning_scene.h"
+#include "gfx/quad.h"
 
 #include "gfx/png_loader.h"
 
@@ -19,18 +20,7 @@ const float kTurnRate = 30.0f;
 SpinningScene::SpinningScene() : list(glGenLists(1)), texture(0) {
     // 2.4 wide and 2 high, centred on the origin in the z = 0 plane.
     glNewList(list, GL_COMPILE);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(-1.2f, 1.0f, 0.0f);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.2f, -1.0f, 0.0f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(1.2f, 1.0f, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(1.2f, -1.0f, 0.0f);
-    glEnd();
-    // clang-format on
+    drawQuad({-1.2f, 1.2f, 1.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 1.0f, 0.0f});
     glEndList();
 
     glGenTextures(1, &texture);

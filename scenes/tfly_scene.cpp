@@ -1,5 +1,6 @@
 // "tfly": the captured frame on a card flying away.
 #include "scenes/tfly_scene.h"
+#include "gfx/quad.h"
 
 #include "gfx/render_texture.h"
 #include "gfx/screen_quad.h"
@@ -15,19 +16,8 @@ namespace {
 unsigned int compileCard() {
     unsigned int list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    glScalef(1.333f, 1.0f, 1.0f);
-    // clang-format off
-    glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(0.0f, kCapturedT);
-        glVertex3f(-1.0f, 1.0f, 0.0f);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(-1.0f, -1.0f, 0.0f);
-        glTexCoord2f(kCapturedS, kCapturedT);
-        glVertex3f(1.0f, 1.0f, 0.0f);
-        glTexCoord2f(kCapturedS, 0.0f);
-        glVertex3f(1.0f, -1.0f, 0.0f);
-    glEnd();
-    // clang-format on
+    glScalef(kScreenAspect, 1.0f, 1.0f);
+    drawQuad({-1.0f, 1.0f, 1.0f, -1.0f, 0.0f}, {0.0f, kCapturedS, kCapturedT, 0.0f});
     glEndList();
     return list;
 }
@@ -52,18 +42,11 @@ void TFlyScene::paint(float, float, float progress) {
     glRotatef(static_cast<float>(-2.0 * p * 180.0), 1.0f, 0.0f, 0.0f);
     glRotatef(static_cast<float>(p * 4.0 * 180.0), 0.0f, 1.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, render_texture);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    beginOverlay();
     // Both faces are seen as it tumbles.
     glDisable(GL_CULL_FACE);
     glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(1.0 - p));
     glCallList(list);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
+    endOverlay();
     glEnable(GL_CULL_FACE);
 }

@@ -32,8 +32,8 @@ TEST_F(DemoBadFiles, TimelinesThatHoldNothingEndTheDemoAtItsFirstFrame) {
     EXPECT_LT(demo.secondsSinceStart(), 10.0);
     ASSERT_EQ(runCommand("rmdir '" + path("script.odml") + "'"), 0);
 
-    for (const std::string& garbage :
-         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x04\0", 20), readFile(path("music.mp3"))}) {
+    for (const std::string& garbage : {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x04\0", 20),
+                                       readFile(path("music.mp3"))}) {
         writeFile(path("script.odml"), garbage);
         EXPECT_EQ(runToTheEnd(), 0) << demo.output();
         EXPECT_LT(demo.secondsSinceStart(), 10.0);
@@ -74,11 +74,10 @@ TEST_F(DemoBadFiles, DamagedPicturesAreReportedAndTheScenesDrawWithoutThem) {
 
     EXPECT_EQ(runToTheEnd(), 0) << demo.output() << demo.errors();
     const std::string errors = demo.errors();
-    for (const char* expected :
-         {"loading data/1.png\nCouldn't open the texture file\n",
-          "loading data/4.png\nNot a PNG file\n",
-          "loading data/cubes.png\nThe image width is larger than 1024\n",
-          "loading data/spinning.png\nCouldn't open the texture file\n"}) {
+    for (const char* expected : {"loading data/1.png\nCouldn't open the texture file\n",
+                                 "loading data/4.png\nNot a PNG file\n",
+                                 "loading data/cubes.png\nThe image width is larger than 1024\n",
+                                 "loading data/spinning.png\nCouldn't open the texture file\n"}) {
         EXPECT_NE(errors.find(expected), std::string::npos) << "missing: " << expected << errors;
     }
     size_t planesAt = errors.find("loading data/planes.png\n");

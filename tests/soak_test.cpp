@@ -62,8 +62,8 @@ TEST(SoakMemory, GrowthIsMeasuredAgainstTheFirstPassAtBothMoments) {
     EXPECT_EQ(growth.residentKiB, 8192);
 
     // The heap alone growing is growth too; exactly the allowance is still steady.
-    EXPECT_FALSE(soak::judgeGrowth({pass(1, 1, 800), pass(1, 1, 800 + allowance + 1)}, allowance)
-                     .steady);
+    EXPECT_FALSE(
+        soak::judgeGrowth({pass(1, 1, 800), pass(1, 1, 800 + allowance + 1)}, allowance).steady);
     EXPECT_TRUE(
         soak::judgeGrowth({pass(1, 1, 800), pass(1, 1, 800 + allowance)}, allowance).steady);
     EXPECT_TRUE(soak::judgeGrowth({pass(9000000, 9000000, 9000000)}, allowance).steady);

@@ -15,10 +15,10 @@
 namespace {
 
 const char* const kSceneNames[] = {
-    "fade",      "twister", "crash",          "endcube",    "planes",   "render2texture",
-    "particles", "credits", "greetings",      "background", "tfly",     "tstretch",
-    "radialblur", "backgroundtex", "designmojs", "cubes",   "spinning", "lines",
-    "designmojs2", "intro", "stars"};
+    "fade",        "twister",       "crash",      "endcube",    "planes",   "render2texture",
+    "particles",   "credits",       "greetings",  "background", "tfly",     "tstretch",
+    "radialblur",  "backgroundtex", "designmojs", "cubes",      "spinning", "lines",
+    "designmojs2", "intro",         "stars"};
 
 // Touches every byte it is given, so a string built from memory it does not own is caught.
 class TouchingScene final : public tarvo64k::Callback {

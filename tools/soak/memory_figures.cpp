@@ -25,8 +25,8 @@ bool findKiB(const std::string& text, const char* key, long* value) {
     return true;
 }
 
-long laterMaximum(const std::vector<PassFigures>& passes, long (*figure)(const PassFigures&,
-                                                                        bool teardown)) {
+long laterMaximum(const std::vector<PassFigures>& passes,
+                  long (*figure)(const PassFigures&, bool teardown)) {
     long growth = 0;
     for (bool teardown : {false, true}) {
         const long first = figure(passes.front(), teardown);
@@ -39,8 +39,7 @@ long laterMaximum(const std::vector<PassFigures>& passes, long (*figure)(const P
 } // namespace
 
 bool parseProcStatus(const std::string& text, MemorySample* sample) {
-    return findKiB(text, "VmRSS", &sample->residentKiB) &&
-           findKiB(text, "VmHWM", &sample->peakKiB);
+    return findKiB(text, "VmRSS", &sample->residentKiB) && findKiB(text, "VmHWM", &sample->peakKiB);
 }
 
 bool sampleMemory(MemorySample* sample) {

@@ -2,6 +2,8 @@
 // the soundtrack through the sound layer, and the timeline through the linter, which reads
 // it with the demo's own reader.
 #include "gfx/png_loader.h"
+#include "host/scene_table.h"
+#include "scenes/scene_registry.h"
 #include "sound/mp3_decoder.h"
 #include "sound/sound.h"
 #include "tests/gl_test_context.h"
@@ -11,7 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,11 +37,41 @@ const Picture kPictures[] = {
     {"greetings4.png", 1024, 128},
 };
 
-const char* const kSceneNames[] = {
-    "fade",        "twister",       "crash",      "endcube",    "planes",   "render2texture",
-    "particles",   "credits",       "greetings",  "background", "tfly",     "tstretch",
-    "radialblur",  "backgroundtex", "designmojs", "cubes",      "spinning", "lines",
-    "designmojs2", "intro",         "stars"};
+// The names of the files in a directory.
+std::set<std::string> filesIn(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// The files under data/ that the scenes open while they are constructed, watched by inotify
+// so that the scenes' own file names are what is checked.
+std::set<std::string> picturesTheScenesOpen() {
+    std::set<std::string> opened;
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(kDemoDir);
+    const int watcher = inotify_init1(IN_NONBLOCK);
+    if (watcher < 0 || inotify_add_watch(watcher, "data", IN_OPEN) < 0)
+        return opened;
+    ::testing::internal::CaptureStderr();
+    constructScenes();
+    destroyScenes();
+    ::testing::internal::GetCapturedStderr();
+    alignas(inotify_event) char buffer[64 * 1024];
+    ssize_t got;
+    while ((got = read(watcher, buffer, sizeof buffer)) > 0) {
+        for (char* at = buffer; at < buffer + got;) {
+            const inotify_event* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0)
+                opened.insert(event->name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watcher);
+    std::filesystem::current_path(previous);
+    return opened;
+}
 
 double soundtrackSeconds() {
     sound::Mp3Decoder decoder;
@@ -44,8 +80,9 @@ double soundtrackSeconds() {
     return double(decoder.length()) / kRate;
 }
 
-TEST(DemoContent, EveryPictureLoadsThroughTheTextureLoader) {
+TEST(DemoContent, TheScenesOpenExactlyThePicturesArtgenMakesAndEachLoads) {
     REQUIRE_GL_CONTEXT();
+    EXPECT_EQ(picturesTheScenesOpen(), filesIn(kDemoDir + "/data"));
     for (const Picture& picture : kPictures) {
         SCOPED_TRACE(picture.name);
         GLuint texture = 0;
@@ -78,9 +115,10 @@ TEST(DemoContent, TimelineIsCleanUsesEverySceneAndEndsWithinTheMusic) {
     runCommand("rm -rf '" + directory + "'");
 
     EXPECT_EQ(status, 0) << warnings;
-    for (const char* name : kSceneNames)
-        EXPECT_NE(dump.find(std::string("\"scene\":\"") + name + "\""), std::string::npos)
-            << name << " is not in the timeline";
+    for (int i = 0; i < kSceneCount; ++i)
+        EXPECT_NE(dump.find(std::string("\"scene\":\"") + kScenes[i].name + "\""),
+                  std::string::npos)
+            << kScenes[i].name << " is not in the timeline";
     size_t at = dump.find("{\"lastEnd\":");
     ASSERT_NE(at, std::string::npos) << dump;
     double lastEnd = std::atof(dump.c_str() + at + 11);

@@ -1,5 +1,6 @@
-// The timeline engine: the registry of named scenes, the reader of "script.odml" and the
-// per-frame evaluation that fires due triggers and paints active effects.
+// The timeline engine: the registry of named scenes, the reader of "script.odml"
+// (script_reader.cpp) and the per-frame evaluation that fires due triggers and paints active
+// effects (script.cpp).
 #pragma once
 
 #include "framework/callback.h"
@@ -40,13 +41,49 @@ struct Effect {
     ~Effect();
 };
 
-// Hears what the reader would otherwise throw away in silence. The demo passes none;
-// the timeline linter passes one to turn every degradation into a warning.
+// Hears what the reader does with the file: each record it keeps, and each place where it
+// degrades or skips something in silence. Every hook does nothing by default, and the demo
+// reads with no listener; the linter's diagnostics (script_diagnostics.h) put each finding
+// into words. Positions are byte offsets into the text; spans are [first, end).
 class ScriptReadListener {
 public:
-    virtual void warning(unsigned int position, const std::string& message) = 0;
-    virtual void effectRead(const Effect& effect, unsigned int position) = 0;
-    virtual void triggerRead(const Trigger& trigger, unsigned int position) = 0;
+    virtual void effectRead(const Effect& /*effect*/, unsigned int /*position*/) {}
+    virtual void triggerRead(const Trigger& /*trigger*/, unsigned int /*position*/) {}
+
+    // Reading stopped at text outside any tag.
+    virtual void textOutsideTags(unsigned int /*position*/, unsigned int /*bytesIgnored*/) {}
+    // The last tag has no '>'.
+    virtual void tagCutOff(unsigned int /*position*/) {}
+    // A closing tag other than "</effect>" ended the current effect; the span is the tag.
+    virtual void closingTagEndsEffect(const unsigned char* /*text*/, unsigned int /*first*/,
+                                      unsigned int /*end*/) {}
+    virtual void triggerOutsideEffect(unsigned int /*position*/) {}
+    // A tag that is neither an effect nor a trigger; the span is what lies between < and >.
+    virtual void tagIgnored(const unsigned char* /*text*/, unsigned int /*first*/,
+                            unsigned int /*end*/) {}
+    // An effect or trigger tag that is not self-closing; the span is between < and >.
+    virtual void openTagRead(const unsigned char* /*text*/, unsigned int /*first*/,
+                             unsigned int /*end*/) {}
+    // Text from `from` to `to` stepped over between attributes of the tag ending at `end`.
+    virtual void textSkipped(const unsigned char* /*text*/, unsigned int /*from*/,
+                             unsigned int /*to*/, unsigned int /*end*/) {}
+    // No known attribute starts at `position`. Returns where the unrecognised text ends, so
+    // that its rest is not reported again.
+    virtual unsigned int attributeNotRecognised(const unsigned char* /*text*/,
+                                                unsigned int position, unsigned int /*end*/,
+                                                const char* const* /*keywords*/,
+                                                int /*keywordCount*/) {
+        return position;
+    }
+    virtual void closingQuoteMissing(unsigned int /*position*/) {}
+    // `keyword` as the reader compares it, e.g. "start=\"".
+    virtual void attributeRepeated(unsigned int /*position*/, const char* /*keyword*/) {}
+    virtual void numberRead(const std::string& /*number*/, const char* /*keyword*/,
+                            unsigned int /*position*/) {}
+    virtual void repeatTruncated(unsigned int /*position*/, const std::string& /*number*/,
+                                 int /*repeat*/) {}
+    virtual void sceneNotFound(unsigned int /*position*/, const std::string& /*name*/) {}
+    virtual void effectUnnamed(unsigned int /*position*/) {}
 
 protected:
     ~ScriptReadListener() = default;
@@ -95,23 +132,11 @@ private:
     void scanAttributes(const unsigned char* text, unsigned int first, unsigned int end,
                         const char* const* keywords, int keywordCount, Store store);
 
-    unsigned int skipToWhitespace(const unsigned char* text, unsigned int position,
-                                  unsigned int end);
     int skipToInfo(const unsigned char* text, unsigned int position, unsigned int end);
     unsigned int skipToArgumentEnd(const unsigned char* text, unsigned int position,
                                    unsigned int end);
 
-    // Diagnostics for the listener; never called without one.
-    void warn(unsigned int position, const std::string& message);
-    void warnIgnoredTag(const unsigned char* text, unsigned int first, unsigned int end);
-    void warnSkippedText(const unsigned char* text, unsigned int from, unsigned int to,
-                         unsigned int end);
-    unsigned int warnUnknownAttribute(const unsigned char* text, unsigned int position,
-                                      unsigned int end, const char* const* keywords,
-                                      int keywordCount);
-    void checkNumber(const std::string& number, const char* keyword, unsigned int position);
-
-    // Reading state, valid only inside parse.
+    // Reading state, valid only inside parse; `listener` is never null there.
     unsigned int textLength = 0;
     ScriptReadListener* listener = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -177,7 +178,10 @@ TEST_F(ScriptReader, NumbersReadAsStrtodDoes) {
     read("<effect start=\" +1.5e1s\" end=\"abc\" name=\"fade\">"
          "<trigger start=\"0x10\" delay=\"-.5\" repeat=\"7.99\"/>"
          "<trigger repeat=\"-2.5\" start=\"\"/>"
-         "<trigger repeat=\"1e30\" delay=\"1e300\"/></effect>");
+         "<trigger repeat=\"1e30\" delay=\"1e300\"/>"
+         "<trigger start=\"3.4028235e38\" delay=\"-3.40282356e38\"/>"
+         "<trigger start=\"3.4028235677973366e38\" delay=\"-3.4028235677973366e38\"/>"
+         "</effect>");
     const Effect* effect = script.effects.at(0);
     EXPECT_FLOAT_EQ(effect->start, 15);
     EXPECT_FLOAT_EQ(effect->end, 0);
@@ -189,6 +193,12 @@ TEST_F(ScriptReader, NumbersReadAsStrtodDoes) {
     // Out-of-range numbers saturate instead of being undefined.
     EXPECT_EQ(effect->triggers[2]->repeat, INT_MAX);
     EXPECT_TRUE(std::isinf(effect->triggers[2]->delay));
+    // Values that round to the largest float are that float, as double to float rounds them;
+    // from the largest float plus half a unit in the last place on, they overflow.
+    EXPECT_EQ(effect->triggers[3]->start, FLT_MAX);
+    EXPECT_EQ(effect->triggers[3]->delay, -FLT_MAX);
+    EXPECT_EQ(effect->triggers[4]->start, HUGE_VALF);
+    EXPECT_EQ(effect->triggers[4]->delay, -HUGE_VALF);
 }
 
 TEST_F(ScriptReader, LaterAttributesWinAndLastEndOnlyGrows) {

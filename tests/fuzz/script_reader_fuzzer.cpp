@@ -4,6 +4,7 @@
 //        cmake --build build-fuzz --target script_reader_fuzzer
 // Run:   build-fuzz/tests/fuzz/script_reader_fuzzer NEW_CORPUS_DIR tests/fuzz/script_seeds
 #include "framework/script.h"
+#include "framework/script_diagnostics.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +37,7 @@ public:
     unsigned long sum = 0;
 };
 
-class CheckingListener final : public tarvo64k::ScriptReadListener {
+class CheckingListener final : public tarvo64k::ScriptDiagnostics {
 public:
     explicit CheckingListener(size_t length) : length(length) {}
     void warning(unsigned int position, const std::string& message) override {

@@ -3,6 +3,7 @@
 #include "tools/odml-lint/timeline_lint.h"
 
 #include "framework/script.h"
+#include "framework/script_diagnostics.h"
 #include "scenes/scene_registry.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ struct Finding {
     std::string message;
 };
 
-class Collector final : public tarvo64k::ScriptReadListener {
+class Collector final : public tarvo64k::ScriptDiagnostics {
 public:
     void warning(unsigned int position, const std::string& message) override {
         findings.push_back({position, message});

@@ -130,7 +130,7 @@ std::string parseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         InfoRequest request = infoRequest(argv[i]);
-        if (request != InfoRequest::None) {
+        if (request != InfoRequest::NoInfo) {
             options->help |= request == InfoRequest::Help;
             options->version |= request == InfoRequest::Version;
             continue;

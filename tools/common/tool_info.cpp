@@ -8,7 +8,7 @@ InfoRequest infoRequest(const char* argument) {
         return InfoRequest::Help;
     if (std::strcmp(argument, "--version") == 0)
         return InfoRequest::Version;
-    return InfoRequest::None;
+    return InfoRequest::NoInfo;
 }
 
 void printVersion(const char* tool, std::FILE* out) {
@@ -23,5 +23,5 @@ bool answerInfoRequest(InfoRequest request, const char* tool, const char* usage)
         std::fputs(usage, stdout);
     else if (request == InfoRequest::Version)
         printVersion(tool, stdout);
-    return request != InfoRequest::None;
+    return request != InfoRequest::NoInfo;
 }

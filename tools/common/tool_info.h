@@ -7,7 +7,8 @@
 extern const char* const kSolvaneVersion; // the CMake project version
 extern const char* const kSolvaneCommit;  // empty when the build was configured without git
 
-enum class InfoRequest { None, Help, Version };
+// NoInfo rather than None, which X11 headers define as a macro.
+enum class InfoRequest { NoInfo, Help, Version };
 
 // What `argument` asks for: "-h" and "--help" ask for help, "--version" for the version.
 InfoRequest infoRequest(const char* argument);

@@ -1,6 +1,7 @@
 // The scene descriptions, expanded from the one scene list.
 #include "scenes/scene_registry.h"
 
+#include <cassert>
 #include <cstddef>
 
 namespace {
@@ -111,6 +112,14 @@ const SceneInfo* findScene(const std::string& name) {
         if (name == scene.name)
             return &scene;
     return nullptr;
+}
+
+const SceneInfo& captureScene() {
+    for (const SceneInfo& scene : kScenes)
+        if (scene.flags & kWritesCapture)
+            return scene;
+    assert(false && "the scene list needs a scene flagged kWritesCapture");
+    return kScenes[0];
 }
 
 bool sceneActsOnAnyName(const SceneInfo& scene) {

@@ -71,6 +71,8 @@ const SceneInfo* findScene(const std::string& name);
 // The trigger of that name the scene understands, or null when it ignores the name.
 const TriggerInfo* findTrigger(const SceneInfo& scene, const std::string& name);
 bool sceneActsOnAnyName(const SceneInfo& scene);
+// The scene that captures the frame for the kReadsCapture scenes.
+const SceneInfo& captureScene();
 // The trigger names as the linter quotes them: 'a', 'b'.
 std::string describeTriggerNames(const SceneInfo& scene);
 // The values a trigger takes, for authors: "a number", "'in' or 'out' (any other value

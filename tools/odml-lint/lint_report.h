@@ -12,9 +12,13 @@ enum class Severity { Warning, Error };
 // Titles of docs/timeline.md's sections, as the notes quote them.
 namespace docs {
 constexpr const char* kFormat = "The file format";
+constexpr const char* kEffects = "Effects";
 constexpr const char* kTimes = "Times, delay and repeat";
 constexpr const char* kCapture = "Effects that meet";
 constexpr const char* kMusic = "The music";
+constexpr const char* kScenes = "The scenes";
+// Every section a note may name; timeline-doc checks that the document has each.
+constexpr const char* kAll[] = {kFormat, kEffects, kTimes, kCapture, kMusic, kScenes};
 } // namespace docs
 
 struct Finding {

@@ -48,7 +48,7 @@ public:
         Finding finding{position + offset, message};
         if (message.compare(0, 17, "no scene is named") == 0 ||
             message.compare(0, 22, "effect without a name") == 0)
-            finding.section = "The scenes";
+            finding.section = docs::kScenes;
         findings.push_back(finding);
     }
     void effectRead(const Effect& effect, unsigned int position) override {
@@ -324,15 +324,16 @@ void Check::records() {
             add(position,
                 "effect ends at " + seconds(effect.end) + " s, not after its start at " +
                     seconds(effect.start) + " s; it never paints",
-                "Effects");
+                docs::kEffects);
             continue;
         }
         effectAgainstMusic(effect, position);
         const SceneInfo* scene = sceneOf(effect);
         if (scene && (scene->flags & kReadsCapture) && !captureActiveAt(script, i, effect.start))
             add(position,
-                "no 'render2texture' effect earlier in the file is active at " +
-                    seconds(effect.start) + " s, so '" + scene->name + "' shows no fresh capture",
+                "no '" + std::string(captureScene().name) +
+                    "' effect earlier in the file is active at " + seconds(effect.start) +
+                    " s, so '" + scene->name + "' shows no fresh capture",
                 docs::kCapture);
         if (!effect.callback)
             continue; // its triggers never fire; the unknown name was reported already
@@ -452,7 +453,7 @@ LintStatus lintTimeline(const std::string& path, const LintOptions& options, FIL
                             docs::kFormat, Severity::Error});
     else if (demo.script.effects.empty())
         findings.push_back({0, "the timeline holds no effect; the demo ends at its first frame",
-                            "Effects", Severity::Error});
+                            docs::kEffects, Severity::Error});
     Check{bytes, advice.script, advice.collector, music, &findings}.records();
 
     printFindings(shown, bytes, findings, options.explain, warnings);
@@ -470,7 +471,8 @@ void printSceneList(FILE* out) {
         const SceneInfo& scene = kScenes[i];
         std::fprintf(out, "%s\n    %s\n", scene.name, scene.draws);
         if (scene.flags & kReadsCapture)
-            std::fputs("    shows the frame an earlier 'render2texture' captured\n", out);
+            std::fprintf(out, "    shows the frame an earlier '%s' captured\n",
+                         captureScene().name);
         if (scene.triggerCount == 0)
             std::fputs("    no triggers\n", out);
         for (int t = 0; t < scene.triggerCount; ++t) {

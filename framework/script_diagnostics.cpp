@@ -2,6 +2,7 @@
 // with it, since the demo itself reads on in silence.
 #include "framework/script_diagnostics.h"
 
+#include "framework/name_suggestion.h"
 #include "framework/script_scan.h"
 
 #include <algorithm>
@@ -89,6 +90,10 @@ void ScriptDiagnostics::tagIgnored(const unsigned char* text, unsigned int first
             message += " ('" + word + "' must be followed by a space)";
         else
             message += " ('" + word + "' must be followed by a space and attributes)";
+    } else {
+        std::string tag = closestName(word, {"effect", "trigger"});
+        if (!tag.empty())
+            message += " (did you mean '<" + tag + "'?)";
     }
     warning(first - 1, message);
 }
@@ -107,7 +112,8 @@ void ScriptDiagnostics::effectUnnamed(unsigned int position) {
 }
 
 void ScriptDiagnostics::sceneNotFound(unsigned int position, const std::string& name) {
-    warning(position, "no scene is named " + quoted(name) + "; the effect paints nothing");
+    warning(position, "no scene is named " + quoted(name) + "; the effect paints nothing" +
+                          didYouMean(name, sceneNames));
 }
 
 // [SECTION] Attributes
@@ -117,7 +123,8 @@ void ScriptDiagnostics::closingQuoteMissing(unsigned int position) {
 }
 
 void ScriptDiagnostics::attributeRepeated(unsigned int position, const char* keyword) {
-    warning(position, "attribute " + quoted(keyword) + " given again; the later value is used");
+    warning(position, "attribute " + quoted(attributeName(keyword)) +
+                          " given again; the later value is used");
 }
 
 void ScriptDiagnostics::repeatTruncated(unsigned int position, const std::string& number,
@@ -181,12 +188,14 @@ unsigned int ScriptDiagnostics::attributeNotRecognised(const unsigned char* text
     unsigned int closing = quote + 1;
     while (closing < end && text[closing] != text[quote])
         ++closing;
-    bool known = false;
+    std::vector<std::string> names;
     for (int k = 0; k < keywordCount; ++k)
-        known = known || attributeName(keywords[k]) == word;
+        names.push_back(attributeName(keywords[k]));
+    bool known = std::find(names.begin(), names.end(), word) != names.end();
 
     if (!known)
-        warning(position, "unknown attribute " + quoted(word) + "; ignored");
+        warning(position,
+                "unknown attribute " + quoted(word) + "; ignored" + didYouMean(word, names));
     else if (text[quote] == '\'')
         warning(position, "attribute " + quoted(word) + " uses single quotes; ignored");
     else

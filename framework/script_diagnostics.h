@@ -5,12 +5,16 @@
 #include "framework/script.h"
 
 #include <string>
+#include <vector>
 
 namespace tarvo64k {
 
 class ScriptDiagnostics : public ScriptReadListener {
 public:
     virtual void warning(unsigned int position, const std::string& message) = 0;
+
+    // The scene names an unknown one is compared with, for a "did you mean"; none by default.
+    std::vector<std::string> sceneNames;
 
     void textOutsideTags(unsigned int position, unsigned int bytesIgnored) override;
     void tagCutOff(unsigned int position) override;

@@ -4,8 +4,10 @@
 
 #include "host/demo_player.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 tarvo64k::Script script;
 FSOUND_STREAM* music = nullptr;
@@ -47,6 +49,36 @@ DemoPlayer player(script);
     exitDemo();
 }
 
+// The sound layer's text does not say which file; this line, on standard error, does.
+[[noreturn]] void failMusic(const char* file) {
+    int error = FSOUND_GetError();
+    std::printf("%s\n", FMOD_ErrorString(error));
+    std::fprintf(stderr, "%s: cannot open the music: %s\n", file,
+                 error == sound::kFileNotFound    ? std::strerror(ENOENT)
+                 : error == sound::kUnknownFormat ? "not an MP3 stream"
+                                                  : "cannot read it");
+    exitDemo();
+}
+
+// The reader ignores a timeline it cannot read, and an empty timeline ends the demo at once,
+// which would look like success.
+void requireReadableTimeline(const char* file) {
+    std::FILE* timeline = std::fopen(file, "rb");
+    int error = errno;
+    if (timeline) {
+        char byte;
+        if (std::fread(&byte, 1, 1, timeline) == 0 && std::ferror(timeline))
+            error = errno; // a directory opens, but does not read
+        else
+            error = 0;
+        std::fclose(timeline);
+    }
+    if (error == 0)
+        return;
+    std::fprintf(stderr, "%s: cannot read the timeline: %s\n", file, std::strerror(error));
+    exitDemo();
+}
+
 } // namespace
 
 const char* FMOD_ErrorString(int errorCode) {
@@ -63,11 +95,12 @@ void initDemo(int /*argc*/, char** /*argv*/) {
             kRequiredSoundVersion);
         exitDemo();
     }
+    requireReadableTimeline(scriptFile); // before the sound starts, so nothing needs closing
     if (!FSOUND_Init(44100, 32, 2))
         failSound();
     music = FSOUND_Stream_Open("music.mp3", 0x20000, 0, 0);
     if (!music)
-        failSound();
+        failMusic("music.mp3");
 
     player.build(scriptFile);
 

@@ -26,10 +26,10 @@
     SCENE(RadialBlur, radialblur, "radialblur", kBlurTriggers, 0)                                  \
     SCENE(BackgroundTex, backgroundtex, "backgroundtex", kPictureTriggers, 0)                      \
     SCENE(DesignMojs, designmojs, "designmojs", kAnyTrigger, 0)                                    \
-    SCENE(CubesScene, cubes, "cubes", kAnyTrigger, 0)                                              \
+    SCENE(CubesScene, cubes, "cubes", kCubesTriggers, 0)                                           \
     SCENE(SpinningScene, spinning, "spinning", kNoTriggers, 0)                                     \
     SCENE(LinesScene, lines, "lines", kNoTriggers, 0)                                              \
-    SCENE(DesignMojs2, designmojs2, "designmojs2", kAnyTrigger, 0)                                 \
+    SCENE(DesignMojs2, designmojs2, "designmojs2", kMeterTriggers, 0)                              \
     SCENE(IntroScene, intro, "intro", kSpeedTrigger, 0)                                            \
     SCENE(StarsScene, stars, "stars", kNoTriggers, 0)
 
@@ -46,6 +46,7 @@ struct TriggerInfo {
     TriggerValue value;
     const char* const* keywords; // null-terminated, for Keyword values
     int indexCount;              // valid indices are 0 .. indexCount-1, for Index values
+    const char* does;            // what a trigger does to the scene, one line for authors
 };
 
 enum SceneFlags {
@@ -59,6 +60,7 @@ struct SceneInfo {
     const TriggerInfo* triggers;
     int triggerCount;
     int flags;
+    const char* draws; // what it paints, one line for authors
 };
 
 extern const SceneInfo kScenes[];
@@ -69,5 +71,12 @@ const SceneInfo* findScene(const std::string& name);
 // The trigger of that name the scene understands, or null when it ignores the name.
 const TriggerInfo* findTrigger(const SceneInfo& scene, const std::string& name);
 bool sceneActsOnAnyName(const SceneInfo& scene);
+// The scene that captures the frame for the kReadsCapture scenes.
+const SceneInfo& captureScene();
 // The trigger names as the linter quotes them: 'a', 'b'.
 std::string describeTriggerNames(const SceneInfo& scene);
+// The values a trigger takes, for authors: "a number", "'in' or 'out' (any other value
+// means 'out')".
+std::string describeTriggerValue(const TriggerInfo& trigger);
+// The keyword a Keyword trigger falls back to for any other value: the last one listed.
+const char* fallbackKeyword(const TriggerInfo& trigger);

@@ -7,6 +7,7 @@
 #include "tools/capture/frame_clock.h"
 #include "tools/capture/frame_stats.h"
 #include "tools/capture/options.h"
+#include "tools/capture/output_files.h"
 #include "tools/capture/scene_profiler.h"
 #include "tools/capture/timeline_info.h"
 
@@ -86,6 +87,9 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
         {"--bench", "--fast"},
         {"--bench", "stray"},
         {"--video"},
+        {"--shot", "1:a.jpg"},
+        {"--sheet", "sheet"},
+        {"--video", "clip.gif"},
     };
     for (const auto& words : mistakes) {
         Options fresh;
@@ -93,6 +97,45 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
         EXPECT_FALSE(error.empty()) << (words.empty() ? "(no arguments)" : words[0]);
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
+    Options bogus;
+    EXPECT_EQ(parse({"--bench", "--bogus"}, &bogus), "unknown option --bogus (see --help)");
+    EXPECT_EQ(parse({"--shot", "1:a.jpg"}, &bogus),
+              "--shot 1:a.jpg: pictures are written as PNG only; name the file .png");
+    EXPECT_EQ(parse({"--video", "clip.gif"}, &bogus),
+              "--video clip.gif: no video format is written as '.gif'; use .mp4, .mov, .mkv, "
+              ".avi or .webm");
+
+    for (const char* name : {"a.MP4", "a.mov", "a.mkv", "a.avi", "a.webm"}) {
+        Options video;
+        EXPECT_EQ(parse({"--video", name, "--shot", "1:b.PNG"}, &video), "") << name;
+    }
+    Options help, version;
+    EXPECT_EQ(parse({"-h"}, &help), "");
+    EXPECT_TRUE(help.help);
+    EXPECT_EQ(parse({"--version", "--fps", "0"}, &version), "--fps 0: expected a whole number "
+                                                            "from 1 to 1000");
+    EXPECT_EQ(parse({"--version"}, &version), "");
+    EXPECT_TRUE(version.version);
+}
+
+TEST(CaptureOptions, OutputsMustBeDistinctAndAreReportedByTheirOwnNames) {
+    Options options;
+    ASSERT_EQ(
+        parse({"--shot", "1:same.png", "--sheet", "sheet.png", "--shot", "2:same.png"}, &options),
+        "");
+    EXPECT_EQ(checkDistinctOutputs(options),
+              "same.png: named by both --shot and --shot; give each output its own file");
+    options.shots.pop_back();
+    EXPECT_EQ(checkDistinctOutputs(options), "");
+    options.video = "sheet.png";
+    EXPECT_NE(checkDistinctOutputs(options), "");
+
+    OutputFiles outputs;
+    std::string temporary = outputs.stage("/out/a.png");
+    EXPECT_NE(temporary, "/out/a.png");
+    EXPECT_EQ(outputs.inFinalNames(temporary + ": Permission denied; " + temporary + ".log"),
+              "/out/a.png: Permission denied; /out/a.png.log");
+    outputs.abandon();
 }
 
 TEST(CapturePlan, RangeIsHalfOpenAndTimesPastTheEndAreRefused) {

@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -96,6 +98,7 @@ protected:
         directory = makeTemporaryDirectory("solvane-capture");
         ASSERT_FALSE(directory.empty());
         writeFile(directory + "/script.odml", kTimeline);
+        ASSERT_EQ(mkdir(path("data").c_str(), 0755), 0); // no pictures: grey where they would be
     }
     void TearDown() override { runCommand("rm -rf '" + directory + "'"); }
 
@@ -186,6 +189,7 @@ TEST_F(CaptureEndToEnd, FixedClockShowsEachEffectAndTriggerOnItsFrame) {
 }
 
 TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
+    // Refused before any scene is built: the one line is all there is.
     auto expectRefused = [&](const std::vector<std::string>& arguments, const std::string& why) {
         EXPECT_EQ(capture(arguments), 2) << why << "\n" << errors;
         EXPECT_EQ(errors.find("solvane-capture: "), 0u) << why << ": " << errors;
@@ -200,6 +204,19 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
                   "an unwritable output path");
     expectRefused({"--frames", "new-frames", "--to", "4"}, "--to past the end");
     expectRefused({"--script", "missing.odml", "--bench"}, "a missing timeline");
+    expectRefused({"--shot", "0.5:same.png", "--shot", "1:same.png"}, "one file named twice");
+    expectRefused({"--shot", "0.5:a.jpg"}, "a picture that is no PNG");
+    expectRefused({"--bogus"}, "an unknown option");
+    EXPECT_EQ(errors, "solvane-capture: unknown option --bogus (see --help)\n");
+    // Refused at once, or (as root, whom access() lets write anywhere) when the shot is saved.
+    EXPECT_EQ(capture({"--shot", "0.5:/proc/nope.png"}), 2);
+    EXPECT_NE(errors.find("solvane-capture: /proc/nope.png: "), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(".partial"), std::string::npos) << "the user's name, not ours";
+    runCommand("rm -rf '" + path("data") + "'");
+    expectRefused({"--bench"}, "a directory without data/");
+    EXPECT_NE(errors.find("not a demo directory"), std::string::npos) << errors;
+    runCommand("mkdir '" + path("data") + "'");
+    EXPECT_FALSE(exists(path("same.png")));
     EXPECT_FALSE(exists(path("early.png")));
     EXPECT_FALSE(exists(path("late.png")));
     EXPECT_FALSE(exists(path("new-frames")));
@@ -216,17 +233,22 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
     EXPECT_NE(errors.find("ffmpeg"), std::string::npos) << errors;
     EXPECT_EQ(runCommand("test -z \"$(ls -A '" + directory +
                          "' | grep -v -e script.odml -e music.mp3 -e locked -e err.txt -e "
-                         "stdout.txt -e stderr.txt)\""),
+                         "stdout.txt -e stderr.txt -e data)\""),
               0)
         << "left behind: " << readFile(path("stdout.txt"));
     runCommand("chmod 755 '" + path("locked") + "'");
 }
 
 TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
+    // The music ends inside the range: a warning, and silence for the rest.
     mp3tone::ToneOptions tone;
-    tone.seconds = 3.0;
+    tone.seconds = 1.2;
     ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), tone));
     ASSERT_EQ(capture({"--video", "clip.mp4", "--fps", "25", "--from", "0.5", "--to", "1.5"}), 0)
+        << errors;
+    EXPECT_NE(errors.find("solvane-capture: warning: the video runs to 0:01.520 but the music "
+                          "ends at 0:01.2"),
+              std::string::npos)
         << errors;
     ASSERT_EQ(runCommand("'" + kFfprobe +
                          "' -v error -count_frames -show_entries "
@@ -243,6 +265,30 @@ TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
     size_t at = probe.find("duration=");
     ASSERT_NE(at, std::string::npos) << probe;
     EXPECT_NEAR(std::atof(probe.c_str() + at + 9), 1.0, 0.05) << probe;
+
+    // The name's extension picks the container and its codecs.
+    ASSERT_EQ(capture({"--video", "clip.avi", "--fps", "10", "--to", "0.5"}), 0) << errors;
+    EXPECT_EQ(errors.find("warning"), std::string::npos) << "the music lasts past this range";
+    ASSERT_EQ(runCommand("'" + kFfprobe +
+                         "' -v error -show_entries stream=codec_name -show_entries "
+                         "format=format_name -of default=noprint_wrappers=1 '" +
+                         path("clip.avi") + "' >'" + path("probe.txt") + "'"),
+              0);
+    probe = readFile(path("probe.txt"));
+    EXPECT_NE(probe.find("format_name=avi"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=mp3"), std::string::npos) << probe;
+}
+
+TEST_F(CaptureEndToEnd, SignalsStopTheRunWithTheirOwnStatus) {
+    writeFile(path("script.odml"), "<effect start=\"0\" end=\"600\" name=\"background\"/>\n");
+    ChildProcess tool;
+    ASSERT_TRUE(tool.start(kCapture, {"--bench", "--fps", "1000"}, directory));
+    usleep(1500000);
+    tool.signal(SIGTERM);
+    EXPECT_EQ(tool.wait(60), 143);
+    const std::string last = "\nsolvane-capture: interrupted\n";
+    const std::string errors = tool.errors();
+    EXPECT_EQ(errors.substr(errors.size() - std::min(errors.size(), last.size())), last) << errors;
 }
 
 TEST_F(CaptureEndToEnd, SheetAndProfileCoverTheRange) {

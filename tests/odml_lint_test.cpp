@@ -1,5 +1,7 @@
-// odml-lint end to end: warnings with their line and column, exit statuses, and the dump.
+// odml-lint end to end: findings with their line, column and excerpt, exit statuses, the
+// checks against the scenes and the music, and the dump.
 #include "tests/process_runner.h"
+#include "tools/mp3tone/mp3_tone.h"
 
 #include <gtest/gtest.h>
 
@@ -65,23 +67,50 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     EXPECT_EQ(lint(".").status, 2);
     EXPECT_EQ(lint("--bogus clean.odml").status, 2);
     EXPECT_EQ(lint("").status, 2);
+    EXPECT_EQ(lint("--music nothing.mp3 clean.odml").status, 2);
+
+    LintRun piped = lint("- <warned.odml");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err.find("<stdin>:1:33: warning: no scene is named 'nothing'"), 0u)
+        << piped.err;
 }
 
-TEST_F(OdmlLint, EmptyGarbageAndDirectoryTimelinesAreCalledWhatTheyAre) {
+TEST_F(OdmlLint, TimelinesThatLoseEverythingAreErrors) {
     const char* const kNothing =
-        ":1:1: warning: the timeline holds no effect; the demo ends at its first frame\n";
+        ":1:1: error: the timeline holds no effect; the demo ends at its first frame\n";
     write("empty.odml", "");
     LintRun empty = lint("empty.odml");
-    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.err, "empty.odml" + std::string(kNothing));
 
-    // A picture by mistake: the reader stops at its first byte.
+    // A picture by mistake: the reader stops at its first byte. Unprintable bytes show as
+    // '?' in the excerpt, the caret under the column.
     write("picture.odml", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR<effect>", 24));
     LintRun garbage = lint("picture.odml");
-    EXPECT_EQ(garbage.status, 1);
+    EXPECT_EQ(garbage.status, 2);
     EXPECT_EQ(garbage.err, "picture.odml:1:1: warning: text outside tags ends the reading; 24 "
-                           "bytes ignored\npicture.odml" +
-                               std::string(kNothing));
+                           "bytes ignored\n"
+                           "    1 | ?PNG\n"
+                           "      | ^\n"
+                           "picture.odml" +
+                               std::string(kNothing) + "    1 | ?PNG\n      | ^\n");
+
+    // A byte-order mark loses the whole file in the demo; the rest is still checked.
+    write("marked.odml", "\xef\xbb\xbf<effect start=\"0\" end=\"1\" name=\"fad\"/>\n");
+    LintRun marked = lint("--dump marked.odml");
+    EXPECT_EQ(marked.status, 2);
+    EXPECT_EQ(marked.out, "{\"lastEnd\":0}\n") << "the demo reads nothing";
+    EXPECT_EQ(marked.err.find("marked.odml:1:1: error: the file begins with a UTF-8 byte-order "
+                              "mark, which the demo reads as text outside tags: it reads "
+                              "nothing of this file; save it without the mark\n"),
+              0u)
+        << marked.err;
+    EXPECT_NE(marked.err.find("marked.odml:1:36: warning: no scene is named 'fad'; the effect "
+                              "paints nothing (did you mean 'fade'?)\n"
+                              "    1 | ?<effect start=\"0\" end=\"1\" name=\"fad\"/>\n"
+                              "      |                                  ^\n"),
+              std::string::npos)
+        << marked.err;
 
     mkdir((directory + "/folder.odml").c_str(), 0755);
     LintRun folder = lint("folder.odml");
@@ -96,10 +125,12 @@ TEST_F(OdmlLint, ReaderDegradationsAreReportedWhereTheyHappen) {
                       "<effect start=\"1\" end=\"5\" name=\"fade\" start = \"2\" bad=\"x\">\n"
                       "<trigger start='1' name=\"mode\"\tvalue=\"in\"/>\n" // 5
                       "<trigger start=\"2.5x\" repeat=\"abc\" name=\"mode\"/>\n"
-                      "</fade>\n"                                       // 7
-                      "<trigger name=\"mode\"/>\n"                      // 8
-                      "<effect start=\"3\" end=\"4\" name=\"nope\"/>\n" // 9
-                      "stray\n"                                         // 10
+                      "</fade>\n"                                         // 7
+                      "<trigger name=\"mode\"/>\n"                        // 8
+                      "<effect start=\"3\" end=\"4\" name=\"twistr\"/>\n" // 9
+                      "<efect strat=\"3\"/><effect Start=\"3\" end=\"4\" name=\"Cubes\" "
+                      "end=\"5\"/>\n"
+                      "stray\n" // 11
                       "<effect start=\"3\" end=\"4\" name=\"fade\"/>\n");
     LintRun run = lint("bad.odml");
     EXPECT_EQ(run.status, 1);
@@ -117,8 +148,14 @@ TEST_F(OdmlLint, ReaderDegradationsAreReportedWhereTheyHappen) {
           "bad.odml:6:1: warning: trigger can never fire: repeat is 0",
           "bad.odml:7:1: warning: closing tag '</fade>' ends the current effect",
           "bad.odml:8:1: warning: trigger outside any effect; dropped",
-          "bad.odml:9:33: warning: no scene is named 'nope'; the effect paints nothing",
-          "bad.odml:10:1: warning: text outside tags ends the reading; 46 bytes ignored"}) {
+          "bad.odml:9:33: warning: no scene is named 'twistr'; the effect paints nothing (did "
+          "you mean 'twister'?)",
+          "bad.odml:10:1: warning: unrecognised tag '<efect'; ignored (did you mean '<effect'?)",
+          "bad.odml:10:27: warning: unknown attribute 'Start'; ignored (did you mean 'start'?)",
+          "bad.odml:10:51: warning: no scene is named 'Cubes'; the effect paints nothing (did "
+          "you mean 'cubes'?)",
+          "bad.odml:10:58: warning: attribute 'end' given again; the later value is used",
+          "bad.odml:11:1: warning: text outside tags ends the reading; 46 bytes ignored"}) {
         EXPECT_NE(run.err.find(std::string(expected) + "\n"), std::string::npos)
             << "missing: " << expected << "\nin:\n"
             << run.err;
@@ -138,7 +175,7 @@ TEST_F(OdmlLint, CutOffTagsAndMissingQuotes) {
         << run.err;
     EXPECT_NE(run.err.find("cut.odml:3:27: warning: missing closing quote"), std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("cut.odml:2:1: warning: scene 'lines' does not act on trigger 'x'; it "
+    EXPECT_NE(run.err.find("cut.odml:2:10: warning: scene 'lines' does not act on trigger 'x'; it "
                            "ignores all triggers"),
               std::string::npos)
         << run.err;
@@ -177,8 +214,8 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
           "0 s, so 'crash' shows no fresh capture",
           "logic.odml:3:1: warning: trigger can never fire: it is due 4 s into an effect of 4 s",
           "logic.odml:4:1: warning: only 3 of 5 repetitions are due before the effect ends",
-          "logic.odml:5:1: warning: scene 'crash' does not act on trigger 'colour' (it knows "
-          "'color')",
+          "logic.odml:5:20: warning: scene 'crash' does not act on trigger 'colour' (did you "
+          "mean 'color'?)",
           "logic.odml:9:1: warning: no 'render2texture' effect earlier in the file is active at "
           "9 s, so 'endcube' shows no fresh capture"}) {
         EXPECT_NE(run.err.find(std::string(expected) + "\n"), std::string::npos)
@@ -186,6 +223,85 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
             << run.err;
     }
     EXPECT_EQ(run.err.find("logic.odml:8:"), std::string::npos) << run.err;
+}
+
+TEST_F(OdmlLint, TriggerValuesAreCheckedAsTheScenesReadThem) {
+    write("values.odml", "<effect start=\"0\" end=\"9\" name=\"radialblur\">\n"
+                         "<trigger name=\"amount\" value=\"lots\"/>\n"
+                         "<trigger name=\"step\" value=\"1.5x\"/>\n"
+                         "<trigger start=\"-1\" name=\"step\" value=\"1\"/>\n"
+                         "</effect>\n"
+                         "<effect start=\"0\" end=\"9\" name=\"render2texture\"/>\n"
+                         "<effect start=\"0\" end=\"9\" name=\"fade\">\n"
+                         "<trigger name=\"mode\" value=\"sideways\"/>\n"
+                         "<trigger name=\"mode\" value=\"In\"/>\n"
+                         "<trigger name=\"mode\"/>\n"
+                         "</effect>\n"
+                         "<effect start=\"0\" end=\"9\" name=\"backgroundtex\">\n"
+                         "<trigger name=\"texture\" value=\"2\"/>\n"
+                         "<trigger name=\"texture\" value=\"1\"/>\n"
+                         "</effect>\n"
+                         "<effect start=\"0\" end=\"9\" name=\"intro\">\n"
+                         "<trigger name=\"next\" value=\"fast\"/>\n"
+                         "<trigger name=\"next\" value=\"2\"/>\n"
+                         "</effect>\n"
+                         "<effect start=\"0\" end=\"9\" name=\"cubes\">\n"
+                         "<trigger name=\"anything\" value=\"at all\"/>\n"
+                         "</effect>\n");
+    LintRun run = lint("--explain values.odml");
+    EXPECT_EQ(run.status, 1);
+    for (const char* expected :
+         {"values.odml:2:24: warning: value 'lots' of trigger 'amount' is not a number; "
+          "'radialblur' reads 0\n"
+          "    2 | <trigger name=\"amount\" value=\"lots\"/>\n"
+          "      |                        ^\n"
+          "note: see \"radialblur\" under \"The scenes\" in docs/timeline.md\n",
+          "values.odml:3:22: warning: value '1.5x' of trigger 'step' is read only as '1.5'\n",
+          "values.odml:4:1: warning: trigger starts at -1 s: its times count from the effect's "
+          "start, so it fires in the effect's first frame\n",
+          "values.odml:8:22: warning: value 'sideways' of trigger 'mode' is not 'in' or 'out'; "
+          "'fade' takes it as 'out'\n",
+          "values.odml:9:22: warning: value 'In' of trigger 'mode' is not 'in' or 'out'; 'fade' "
+          "takes it as 'out' (did you mean 'in'?)\n",
+          "values.odml:10:1: warning: trigger 'mode' has no value; 'fade' takes it as 'out'\n",
+          "values.odml:13:25: warning: value '2' of trigger 'texture' is outside 0 to 1; "
+          "'backgroundtex' ignores the trigger\n",
+          "values.odml:17:22: warning: value 'fast' of the trigger is not a number; 'intro' "
+          "reads 0\n"}) {
+        EXPECT_NE(run.err.find(expected), std::string::npos) << "missing: " << expected << "\nin:\n"
+                                                             << run.err;
+    }
+    for (const char* clean : {"values.odml:14:", "values.odml:18:", "values.odml:21:"})
+        EXPECT_EQ(run.err.find(clean), std::string::npos) << run.err;
+}
+
+TEST_F(OdmlLint, TimesPastTheMusicAreWarnedWithMusicGivenOrBesideTheTimeline) {
+    mp3tone::ToneOptions tone;
+    tone.seconds = 2.0;
+    ASSERT_TRUE(mp3tone::writeTone(directory + "/tone.mp3", tone));
+    write("late.odml", "<effect start=\"0\" end=\"1.5\" name=\"lines\"/>\n"
+                       "<effect start=\"1\" end=\"3\" name=\"background\">\n"
+                       "<trigger start=\"0.5\" name=\"r\" value=\"1\"/>\n"
+                       "<trigger start=\"1.5\" name=\"g\" value=\"1\"/>\n"
+                       "</effect>\n"
+                       "<effect start=\"2.5\" end=\"3\" name=\"stars\"/>\n");
+    const char* const kLate[] = {
+        "late.odml:2:1: warning: effect ends at 3 s, after the music ends at 2",
+        "late.odml:4:1: warning: trigger is due at 2.5 s, after the music ends at 2",
+        "late.odml:6:1: warning: effect starts at 2.5 s, after the music ends at 2"};
+
+    EXPECT_EQ(lint("late.odml").status, 0) << "no music, no times to check against";
+    LintRun given = lint("--music tone.mp3 late.odml");
+    EXPECT_EQ(given.status, 1);
+    for (const char* expected : kLate)
+        EXPECT_NE(given.err.find(expected), std::string::npos) << expected << "\n" << given.err;
+    EXPECT_EQ(given.err.find("late.odml:1:"), std::string::npos) << given.err;
+    EXPECT_EQ(given.err.find("late.odml:3:"), std::string::npos) << given.err;
+
+    ASSERT_EQ(runCommand("cd '" + directory + "' && mv tone.mp3 music.mp3"), 0);
+    LintRun beside = lint("late.odml");
+    for (const char* expected : kLate)
+        EXPECT_NE(beside.err.find(expected), std::string::npos) << expected << "\n" << beside.err;
 }
 
 TEST_F(OdmlLint, DumpShowsWhatTheReaderStores) {
@@ -214,6 +330,12 @@ TEST_F(OdmlLint, DumpShowsWhatTheReaderStores) {
               "{\"start\":0,\"delay\":0,\"repeat\":1,\"name\":null,"
               "\"value\":\"tab\\u0009new\\u000aline\"}]}\n"
               "{\"lastEnd\":\"inf\"}\n");
+
+    LintRun both = lint("--dump worked.odml - <odd.odml");
+    EXPECT_EQ(both.out.find("{\"file\":\"worked.odml\",\"effect\":0,\"start\":10,"), 0u)
+        << both.out;
+    EXPECT_NE(both.out.find("\n{\"file\":\"<stdin>\",\"lastEnd\":\"inf\"}\n"), std::string::npos)
+        << both.out;
 }
 
 } // namespace

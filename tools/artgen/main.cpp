@@ -1,5 +1,6 @@
 // artgen: draws every picture the demo's scenes load into a data directory.
 #include "tools/artgen/pictures.h"
+#include "tools/common/tool_info.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,16 +8,20 @@
 
 namespace {
 
-const char kUsage[] = "usage: artgen OUTPUT-DIRECTORY\n"
+const char kUsage[] = "Usage: artgen OUTPUT-DIRECTORY\n"
                       "Writes the demo's pictures (1.png, planes.png, intro1.png, ...) into the "
-                      "existing OUTPUT-DIRECTORY.\n";
+                      "existing OUTPUT-DIRECTORY.\n"
+                      "  -h, --help   show this text\n"
+                      "  --version    show the version\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, argc == 2 ? stdout : stderr);
-        return argc == 2 ? 0 : 2;
+    if (argc == 2 && answerInfoRequest(infoRequest(argv[1]), "artgen", kUsage))
+        return 0;
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
+        return 2;
     }
     std::string error = artgen::loadTypeface();
     if (!error.empty()) {

@@ -89,6 +89,7 @@ std::string Loop::startOutputs() {
     VideoJob videoJob;
     videoJob.ffmpeg = job.ffmpeg;
     videoJob.output = outputs.stage(options.video);
+    videoJob.format = videoFormatFor(options.video);
     videoJob.music = job.musicPath;
     videoJob.width = DemoRenderer::kWidth;
     videoJob.height = DemoRenderer::kHeight;

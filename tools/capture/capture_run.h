@@ -14,7 +14,8 @@
 
 namespace capture {
 
-// Set by SIGINT and SIGTERM; the loop stops at the next frame and the run fails cleanly.
+// The number of the signal (SIGINT, SIGTERM, SIGHUP) that asked the run to stop, or 0; the
+// loop stops at the next frame and the run fails cleanly.
 extern volatile std::sig_atomic_t interrupted;
 
 struct CaptureJob {

@@ -2,12 +2,15 @@
 // contact sheet or frame-time figures. Plays the demo through the demo player in the host's
 // window.
 #include "host/demo.h"
+#include "sound/mp3_decoder.h"
 #include "tools/capture/capture_plan.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/demo_renderer.h"
+#include "tools/capture/frame_clock.h"
 #include "tools/capture/options.h"
 #include "tools/capture/output_files.h"
 #include "tools/capture/video_encoder.h"
+#include "tools/common/tool_info.h"
 #include "tools/xvfb/private_xvfb.h"
 
 #include <X11/Xlib.h>
@@ -22,13 +25,12 @@
 namespace {
 
 constexpr int kFailed = 2;
-constexpr int kInterrupted = 130;
 const char* const kInterruptedText = "interrupted";
 
 capture::OutputFiles* liveOutputs = nullptr;
 
-void requestStop(int) {
-    capture::interrupted = 1;
+void requestStop(int signal) {
+    capture::interrupted = signal; // the exit status says which: 128 + its number
 }
 
 // A lost X server ends the process inside Xlib; the staged files go first.
@@ -56,6 +58,14 @@ std::string checkDirectory(const std::string& directory) {
         return "--dir " + directory + ": not a directory";
     if (access(directory.c_str(), R_OK | X_OK) != 0)
         return "--dir " + directory + ": " + std::strerror(errno);
+    return "";
+}
+
+// Without data/ every scene draws without its pictures: grey frames, not the demo.
+std::string checkDemoDirectory(const std::string& directory) {
+    struct stat info;
+    if (stat((directory + "/data").c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return "--dir " + directory + ": not a demo directory: it has no data/ with the pictures";
     return "";
 }
 
@@ -94,6 +104,21 @@ std::string checkFramesDirectory(const std::string& directory, capture::OutputFi
     return "";
 }
 
+// The video's sound is padded with silence past the music's end; say so before rendering.
+void warnIfPastTheMusic(const capture::CaptureJob& job) {
+    constexpr int kRate = 44100;
+    sound::Mp3Decoder decoder;
+    if (decoder.open(job.musicPath.c_str(), kRate) != 0)
+        return; // ffmpeg reports what it cannot read
+    const int64_t musicMs = decoder.length() * 1000 / kRate;
+    const int64_t endMs = capture::frameMilliseconds(job.plan->rangeEnd, job.plan->fps);
+    if (endMs > musicMs)
+        std::fprintf(stderr,
+                     "solvane-capture: warning: the video runs to %s but the music ends at %s; "
+                     "the rest is silent\n",
+                     capture::formatClock(endMs).c_str(), capture::formatClock(musicMs).c_str());
+}
+
 std::string checkOutputs(const capture::Options& options, capture::CaptureJob* job,
                          capture::OutputFiles* outputs) {
     for (const capture::ShotRequest& shot : options.shots) {
@@ -127,6 +152,10 @@ std::string run(capture::Options options) {
     resolvePaths(&options);
     std::string error = checkDirectory(options.directory);
     if (error.empty())
+        error = checkDemoDirectory(options.directory);
+    if (error.empty())
+        error = capture::checkDistinctOutputs(options);
+    if (error.empty())
         error = checkReadable(options.script, "the timeline");
     if (!error.empty())
         return error;
@@ -153,8 +182,11 @@ std::string run(capture::Options options) {
         error = capture::makePlan(options, renderer.timelineEnd(), &plan);
     if (error.empty()) {
         std::fputs(renderer.buildLines.c_str(), stderr);
+        if (!options.video.empty())
+            warnIfPastTheMusic(job);
         error = capture::runCapture(job, script, renderer, outputs, &figures);
     }
+    error = outputs.inFinalNames(error);
     renderer.close();
     liveOutputs = nullptr;
     if (error.empty())
@@ -171,8 +203,9 @@ std::string run(capture::Options options) {
 int main(int argc, char** argv) {
     capture::Options options;
     std::string error = capture::parseOptions(argc, argv, &options);
-    if (error.empty() && options.help) {
-        std::fputs(capture::usageText(), stdout);
+    if (error.empty() && (options.help || options.version)) {
+        answerInfoRequest(options.help ? InfoRequest::Help : InfoRequest::Version,
+                          "solvane-capture", capture::usageText());
         return 0;
     }
     if (error.empty()) {
@@ -182,5 +215,5 @@ int main(int argc, char** argv) {
     if (error.empty())
         return 0;
     std::fprintf(stderr, "solvane-capture: %s\n", error.c_str());
-    return error == kInterruptedText ? kInterrupted : kFailed;
+    return error == kInterruptedText ? 128 + capture::interrupted : kFailed;
 }

@@ -28,11 +28,16 @@ struct Options {
     bool profile = false;
 
     bool help = false;
+    bool version = false;
 };
 
 // Fills `options` from argv. Returns an empty string, or one line saying what is wrong.
 std::string parseOptions(int argc, char** argv, Options* options);
 
 const char* usageText();
+
+// One line when two outputs would be written to the same file (paths compared as given, so
+// resolve them first), else empty.
+std::string checkDistinctOutputs(const Options& options);
 
 } // namespace capture

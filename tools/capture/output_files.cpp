@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,26 @@ std::string absolutePath(const std::string& path) {
     if (relative == ".")
         return buffer;
     return std::string(buffer) + "/" + relative;
+}
+
+std::string fileExtension(const std::string& path) {
+    std::string name = baseNameOf(path);
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return "";
+    std::string extension = name.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::string OutputFiles::inFinalNames(std::string message) const {
+    for (const Staged& file : staged) {
+        for (size_t at = message.find(file.temporary); at != std::string::npos;
+             at = message.find(file.temporary, at + file.final.size()))
+            message.replace(at, file.temporary.size(), file.final);
+    }
+    return message;
 }
 
 std::string OutputFiles::stage(const std::string& finalPath) {

@@ -15,6 +15,9 @@ std::string checkWritable(const std::string& path);
 // Makes `path` an absolute path against the current directory; unchanged when already one.
 std::string absolutePath(const std::string& path);
 
+// The file name's extension in lower case, with its dot (".png"), or empty.
+std::string fileExtension(const std::string& path);
+
 class OutputFiles {
 public:
     OutputFiles() = default;
@@ -29,6 +32,8 @@ public:
     // Removes every staged file (and a frames directory this run made, if left empty).
     void abandon();
     void removeOnAbandon(const std::string& directory) { createdDirectory = directory; }
+    // `message` with every staged temporary's path replaced by the path the user gave.
+    std::string inFinalNames(std::string message) const;
 
 private:
     struct Staged {

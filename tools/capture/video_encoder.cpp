@@ -2,6 +2,8 @@
 // in a log file, whose last line explains a failure.
 #include "tools/capture/video_encoder.h"
 
+#include "tools/capture/output_files.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -25,23 +27,56 @@ std::string seconds(int64_t milliseconds) {
     return text;
 }
 
+const VideoFormat kFormats[] = {
+    {".mp4", "mp4", true, "aac"},        {".mov", "mov", true, "aac"},
+    {".mkv", "matroska", true, "aac"},   {".avi", "avi", true, "libmp3lame"},
+    {".webm", "webm", false, "libopus"},
+};
+
 std::vector<std::string> ffmpegArguments(const VideoJob& job) {
-    // The audio slice lasts exactly as long as the frames: count / fps seconds.
+    // The audio slice lasts exactly as long as the frames: count / fps seconds, padded with
+    // silence where the music ends first.
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.6f", static_cast<double>(job.frameCount) / job.fps);
-    return {job.ffmpeg, "-hide_banner", "-nostats", "-loglevel", "error", "-y",
-            // frames from the pipe
-            "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
-            std::to_string(job.width) + "x" + std::to_string(job.height), "-framerate",
-            std::to_string(job.fps), "-i", "pipe:0",
-            // the music from the first frame's time on
-            "-ss", seconds(job.audioStartMs), "-t", duration, "-i", job.music, "-map", "0:v:0",
-            "-map", "1:a:0", "-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt",
-            "yuv420p", "-c:a", "aac", "-b:a", "192k", "-t", duration, "-movflags", "+faststart",
-            "-f", "mp4", job.output};
+    std::vector<std::string> arguments = {
+        job.ffmpeg, "-hide_banner", "-nostats", "-loglevel", "error", "-y",
+        // frames from the pipe
+        "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
+        std::to_string(job.width) + "x" + std::to_string(job.height), "-framerate",
+        std::to_string(job.fps), "-i", "pipe:0",
+        // the music from the first frame's time on
+        "-ss", seconds(job.audioStartMs), "-t", duration, "-i", job.music, "-map", "0:v:0", "-map",
+        "1:a:0", "-af", "apad", "-pix_fmt", "yuv420p"};
+    const VideoFormat& format = *job.format;
+    if (format.h264)
+        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18"});
+    else
+        arguments.insert(arguments.end(), {"-c:v", "libvpx-vp9", "-crf", "32", "-b:v", "0",
+                                           "-deadline", "good", "-cpu-used", "4"});
+    arguments.insert(arguments.end(), {"-c:a", format.audioCodec, "-b:a", "192k", "-t", duration});
+    if (format.muxer == std::string("mp4") || format.muxer == std::string("mov"))
+        arguments.insert(arguments.end(), {"-movflags", "+faststart"});
+    arguments.insert(arguments.end(), {"-f", format.muxer, job.output});
+    return arguments;
 }
 
 } // namespace
+
+const VideoFormat* videoFormatFor(const std::string& path) {
+    std::string extension = fileExtension(path);
+    for (const VideoFormat& format : kFormats)
+        if (extension == format.extension)
+            return &format;
+    return nullptr;
+}
+
+std::string videoExtensions() {
+    std::string text;
+    const size_t count = sizeof kFormats / sizeof kFormats[0];
+    for (size_t i = 0; i < count; ++i)
+        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kFormats[i].extension;
+    return text;
+}
 
 std::string findProgram(const std::string& name) {
     const char* path = std::getenv("PATH");

@@ -1,4 +1,4 @@
-// H.264 video through an ffmpeg child process: raw RGB frames go down a pipe, the matching
+// Video through an ffmpeg child process: raw RGB frames go down a pipe, the matching
 // slice of the music is read by ffmpeg itself, and nothing touches a temporary frame file.
 #pragma once
 
@@ -11,10 +11,24 @@ namespace capture {
 // The ffmpeg on PATH, or empty when there is none.
 std::string findProgram(const std::string& name);
 
+// A container ffmpeg writes, chosen by the output's file extension, with codecs it holds.
+struct VideoFormat {
+    const char* extension; // lower case, with the dot
+    const char* muxer;     // ffmpeg's -f
+    bool h264;             // H.264, else VP9
+    const char* audioCodec;
+};
+
+// The format for `path`'s extension (in any letter case), or null when none fits.
+const VideoFormat* videoFormatFor(const std::string& path);
+// ".mp4, .mov, .mkv, .avi or .webm"
+std::string videoExtensions();
+
 struct VideoJob {
     std::string ffmpeg; // path of the program
     std::string output; // where ffmpeg writes (a staged temporary)
-    std::string music;  // music.mp3
+    const VideoFormat* format = nullptr;
+    std::string music; // music.mp3
     int width = 0, height = 0, fps = 60;
     int64_t audioStartMs = 0; // the first frame's time
     int64_t frameCount = 0;

@@ -4,6 +4,7 @@
 // Usage: clockbench [SECONDS]   (default 10)
 #include "sound/sound.h"
 #include "sound/sound_diagnostics.h"
+#include "tools/common/tool_info.h"
 #include "tools/mp3tone/mp3_tone.h"
 
 #include <algorithm>
@@ -93,9 +94,17 @@ void print(const Figures& figures) {
     std::printf("drift after 1 s:        %+.3f%%\n", settledDrift);
 }
 
+const char kUsage[] = "Usage: clockbench [SECONDS]\n"
+                      "Plays a generated tone for SECONDS (at least 2, default 10) and prints how "
+                      "the music clock steps,\nstalls and drifts against the monotonic clock.\n"
+                      "  -h, --help   show this text\n"
+                      "  --version    show the version\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && answerInfoRequest(infoRequest(argv[1]), "clockbench", kUsage))
+        return 0;
     double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     if (seconds < 2) {
         std::fprintf(stderr, "clockbench: SECONDS must be at least 2\n");

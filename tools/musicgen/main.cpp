@@ -1,4 +1,5 @@
 // musicgen: renders the demo's soundtrack from its score, masters it and writes music.mp3.
+#include "tools/common/tool_info.h"
 #include "tools/musicgen/arrange.h"
 #include "tools/musicgen/encode.h"
 #include "tools/musicgen/master.h"
@@ -10,9 +11,11 @@
 
 namespace {
 
-const char kUsage[] = "usage: musicgen OUTPUT.mp3\n"
+const char kUsage[] = "Usage: musicgen OUTPUT.mp3\n"
                       "       musicgen --sections\n"
-                      "Renders the soundtrack, or prints its tempo and section start times.\n";
+                      "Renders the soundtrack, or prints its tempo and section start times.\n"
+                      "  -h, --help   show this text\n"
+                      "  --version    show the version\n";
 
 constexpr double kTargetLufs = -14;
 constexpr double kCeilingDbtp = -2; // leaves room for the overshoot MP3 encoding adds
@@ -28,9 +31,11 @@ void printSections() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, argc == 2 ? stdout : stderr);
-        return argc == 2 ? 0 : 2;
+    if (argc == 2 && answerInfoRequest(infoRequest(argv[1]), "musicgen", kUsage))
+        return 0;
+    if (argc != 2 || (argv[1][0] == '-' && std::strcmp(argv[1], "--sections") != 0)) {
+        std::fputs(kUsage, stderr);
+        return 2;
     }
     if (std::strcmp(argv[1], "--sections") == 0) {
         printSections();

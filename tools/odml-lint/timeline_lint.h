@@ -5,8 +5,25 @@
 #include <cstdio>
 #include <string>
 
-enum LintStatus { kLintClean = 0, kLintWarnings = 1, kLintUnreadable = 2 };
+enum LintStatus { kLintClean = 0, kLintWarnings = 1, kLintErrors = 2 };
 
-// Warnings go to `warnings` as FILE:LINE:COL lines; with `dump`, the stored records go to
-// `dumpOut` as one JSON object a line.
-LintStatus lintTimeline(const std::string& path, bool dump, FILE* warnings, FILE* dumpOut);
+struct LintOptions {
+    bool dump = false;
+    bool nameInDump = false; // each dump line carries the file's name
+    bool explain = false;    // a note after each finding naming the docs section about it
+    // The music's length in seconds, from --music; negative: look for music.mp3 beside
+    // each timeline.
+    double musicSeconds = -1;
+};
+
+// `path` "-" reads standard input. Findings go to `warnings` as FILE:LINE:COL lines, each
+// followed by the source line and a caret; with `dump`, the stored records go to `dumpOut`
+// as one JSON object a line.
+LintStatus lintTimeline(const std::string& path, const LintOptions& options, FILE* warnings,
+                        FILE* dumpOut);
+
+// The length of an MP3 file in seconds, or a negative number with `why` filled in.
+double musicLength(const std::string& path, std::string* why);
+
+// --scenes: every scene in order, what it draws, its triggers and the values they take.
+void printSceneList(FILE* out);

@@ -1,6 +1,7 @@
 // script-bench: measures the per-frame cost of Script::update over a 10,000-effect timeline.
 // Usage: script-bench [EFFECTS]. Prints figures; asserts nothing.
 #include "framework/script.h"
+#include "tools/common/tool_info.h"
 
 #include <chrono>
 #include <cstdio>
@@ -43,9 +44,16 @@ void measure(const char* label, tarvo64k::Script& script, float from, float step
     std::printf("%-44s %8.2f us/update  (%d updates)\n", label, seconds * 1e6 / frames, frames);
 }
 
+const char kUsage[] = "Usage: script-bench [EFFECTS]\n"
+                      "Times Script::update over a timeline of EFFECTS effects (default 10000).\n"
+                      "  -h, --help   show this text\n"
+                      "  --version    show the version\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && answerInfoRequest(infoRequest(argv[1]), "script-bench", kUsage))
+        return 0;
     int effects = argc > 1 ? std::atoi(argv[1]) : 10000;
     if (effects <= 0) {
         std::fprintf(stderr, "script-bench: EFFECTS must be a positive number\n");

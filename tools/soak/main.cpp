@@ -4,6 +4,7 @@
 #include "host/demo.h"
 #include "host/demo_player.h"
 #include "host/host_window.h"
+#include "tools/common/tool_info.h"
 #include "tools/soak/memory_figures.h"
 #include "tools/window/tool_window.h"
 #include "tools/xvfb/private_xvfb.h"
@@ -34,7 +35,8 @@ after each pass. Later passes must not end above the first by more than the allo
   --passes N      passes, 2 to 100 (default 3)
   --fps N         frames per second of each pass, 1 to 1000 (default 60)
   --allow MIB     growth allowed after the first pass, in MiB (default 4)
-  --help          show this text
+  -h, --help      show this text
+  --version       show the version
 
 Exit status: 0 steady, 1 memory grew, 2 the run could not be made (one line on stderr).
 )";
@@ -44,7 +46,7 @@ struct SoakOptions {
     int passes = 3;
     int fps = 60;
     int allowMiB = 4;
-    bool help = false;
+    InfoRequest info = InfoRequest::NoInfo;
 };
 
 bool parseCount(const char* text, int low, int high, int* value) {
@@ -62,8 +64,8 @@ bool parseCount(const char* text, int low, int high, int* value) {
 std::string parseOptions(int argc, char** argv, SoakOptions* options) {
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--help") {
-            options->help = true;
+        if (infoRequest(argv[i]) != InfoRequest::NoInfo) {
+            options->info = infoRequest(argv[i]);
             continue;
         }
         if (name != "--dir" && name != "--passes" && name != "--fps" && name != "--allow")
@@ -218,9 +220,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "solvane-soak: %s\n", error.c_str());
         return kFailed;
     }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
+    if (answerInfoRequest(options.info, "solvane-soak", kUsage))
         return 0;
-    }
     return run(options);
 }

@@ -1,9 +1,13 @@
 // libFuzzer target for the PNG decoding path behind loadPng (signature, header checks, rows).
 // Build: CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSOLVANE_FUZZ=ON
-//        cmake --build build-fuzz --target png_decoder_fuzzer
-// Run:   build-fuzz/tests/fuzz/png_decoder_fuzzer -close_fd_mask=2 NEW_CORPUS_DIR \
-//            tests/data/pngsuite
-// The PngSuite images seed it; new inputs go to the first, writable, corpus directory only.
+//        cmake --build build-fuzz --target png_decoder_fuzzer png_fuzz_seeds
+// Run:   build-fuzz/tests/fuzz/png_fuzz_seeds SEED_DIR
+//        build-fuzz/tests/fuzz/png_decoder_fuzzer -rss_limit_mb=512 -malloc_limit_mb=256 \
+//            -timeout=5 -close_fd_mask=2 NEW_CORPUS_DIR SEED_DIR tests/data/pngsuite
+// The PngSuite images and the written seeds (pictures with editors' metadata chunks, files
+// whose last chunk declares 2 GB) seed it; new inputs go to the first corpus directory only.
+// The limits are the CI smoke test's: a decode that holds more than 512 MB, asks for more
+// than 256 MB at once or takes over 5 s is a finding (the largest picture takes 4 MB).
 #include "gfx/png_decoder.h"
 
 #include <cstddef>

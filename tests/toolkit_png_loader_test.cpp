@@ -269,8 +269,8 @@ TEST(PngLoaderLimits, CompressedBombsAreDroppedAndThePictureLoads) {
     }
 }
 
-// An ancillary chunk larger than libpng may allocate for one is skipped, not read into memory,
-// and the picture loads.
+// An ancillary chunk larger than libpng may allocate for one (4 MB) does not refuse the file:
+// it is skipped like every ancillary chunk, and the picture loads.
 TEST(PngLoaderLimits, PictureWithAnOversizedTextChunkLoads) {
     const std::string path = testpng::temporaryPath("large_text.png");
     testpng::writeBytes(path, pngchunks::withLargeText(6u << 20));
@@ -323,7 +323,6 @@ TEST_F(PngLoader, FileEndingInsideAnyChunkIsCutShort) {
         ASSERT_GE(result.messages.size(), ending.size()) << length;
         EXPECT_EQ(result.messages.substr(result.messages.size() - ending.size()), ending)
             << length << ": " << result.messages;
-        std::remove(path.c_str());
     }
 }
 

@@ -3,13 +3,18 @@
 #include "gfx/png_decoder.h"
 
 #include <csetjmp>
-#include <cstring>
 
 namespace {
 
 const int kSignatureBytes = 8;
 const unsigned int kMinSide = 4;
 const unsigned int kMaxSide = 1024;
+// The most libpng may allocate for one chunk's data, or inflate one compressed chunk to: the
+// size of the largest accepted texture. The image data is streamed through small buffers and
+// never held whole, so no picture the loader accepts needs more.
+const png_alloc_size_t kMostChunkBytes = png_alloc_size_t(kMaxSide) * kMaxSide * 4;
+// The most text, sPLT and unknown chunks libpng may keep for one picture.
+const png_uint_32 kMostCachedChunks = 16;
 
 bool isAcceptedSide(unsigned int side) {
     for (unsigned int accepted = kMinSide; accepted <= kMaxSide; accepted *= 2) {
@@ -52,6 +57,22 @@ PngStatus checkHeader(png_structp png, png_infop info, PngImage* image) {
     return PngStatus::kDecoded;
 }
 
+// Bounds what a few hundred bytes can make libpng allocate or read. The upload uses no
+// ancillary chunk (no colour management, no text), so every one is skipped unread: libpng
+// steps over its declared length in a fixed small buffer, allocating nothing, and a length
+// beyond the end of the file ends in a read error at once. A picture with a large ancillary
+// chunk thus loads as before, and a compressed chunk (zTXt, iTXt, iCCP) is never inflated.
+// IHDR, PLTE, tRNS, IDAT and IEND are still handled by libpng. The allocation and cache caps
+// stand behind the skip for whatever libpng still reads.
+// The image size is not capped here with png_set_user_limits: libpng would then refuse a
+// 2048 x 16 header itself, replacing the loader's own messages and their order (form, then
+// size); checkHeader refuses it before libpng allocates anything sized by the image.
+void limitAllocation(png_structp png) {
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_malloc_max(png, kMostChunkBytes);
+    png_set_chunk_cache_max(png, kMostCachedChunks);
+}
+
 // NOTE: libpng reports errors by longjmp back into this frame, so it must hold only plain
 // data: a skipped destructor would leak or corrupt. The stream lives in the caller's frame.
 // Everything allocated here is reachable from png, info, rows or image when an error lands.
@@ -76,6 +97,7 @@ PngStatus decodeAfterSignature(std::istream* stream, PngImage* image) {
 
     png_set_read_fn(png, stream, pngReadData);
     png_set_sig_bytes(png, kSignatureBytes);
+    limitAllocation(png);
     png_read_info(png, info); // the chunks before the first IDAT: no pixel data yet
     PngStatus status = checkHeader(png, info, image);
     if (status != PngStatus::kDecoded) {
@@ -140,7 +162,8 @@ const char* pngStatusMessage(PngStatus status) {
 void pngReadData(png_structp png, png_bytep data, png_size_t length) {
     std::istream* stream = static_cast<std::istream*>(png_get_io_ptr(png));
     stream->read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(length));
-    const png_size_t received = static_cast<png_size_t>(stream->gcount());
-    // Zeros make a bad CRC or an invalid chunk type, so libpng fails the file by itself.
-    std::memset(data + received, 0, length - received);
+    if (static_cast<png_size_t>(stream->gcount()) != length) {
+        // libpng's own file reader words it so. Nothing in this frame needs destroying.
+        png_error(png, "Read Error");
+    }
 }

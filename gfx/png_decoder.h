@@ -28,7 +28,9 @@ struct PngImage {
 };
 
 // Reads the signature, then the header, and refuses an unaccepted form or size before any
-// pixel data is decoded, so a tiny file declaring a huge image costs no memory. On kDecoded,
+// pixel data is decoded, so a tiny file declaring a huge image costs no memory. Ancillary
+// chunks are skipped unread and a chunk's declared length is never allocated, so memory stays
+// within a few times the largest texture, whatever the file declares. On kDecoded,
 // buffer row 0 holds the picture's bottom row, so t = 0 is the bottom edge of the texture.
 // libpng's default error and warning handlers stay in force and write to standard error.
 PngStatus decodePng(std::istream& stream, PngImage& image);
@@ -36,6 +38,7 @@ PngStatus decodePng(std::istream& stream, PngImage& image);
 // The loader's fixed message for a failure, newline included; null for kDecoded.
 const char* pngStatusMessage(PngStatus status);
 
-// libpng read callback over the std::istream registered as the I/O pointer. A short read is
-// not reported here: the missing bytes read as zeros, which libpng then rejects itself.
+// libpng read callback over the std::istream registered as the I/O pointer. A read past the end
+// of the stream is a libpng error ("Read Error"), so a chunk that declares more bytes than the
+// file holds fails the file at once, however large its declared length.
 void pngReadData(png_structp png, png_bytep data, png_size_t length);

@@ -1,7 +1,11 @@
 // loadPng on generated files: the size rules and their order, the vertical flip, files that are
-// not PNGs or are cut short, and a huge declared size refused before anything is allocated.
+// not PNGs or are cut short, and a huge declared size refused before anything is allocated;
+// pictures carrying editors' metadata, chunks that declare gigabytes in a few hundred bytes and
+// compressed chunks that inflate to hundreds of megabytes, each under a memory and time cap.
+#include "gfx/png_decoder.h"
 #include "gfx/png_loader.h"
 #include "tests/gl_test_context.h"
+#include "tests/png_chunk_files.h"
 #include "tests/png_test_files.h"
 
 #include <GL/gl.h>
@@ -10,6 +14,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -180,9 +185,12 @@ TEST_F(PngLoader, FileCutShortInItsImageDataKeepsThePreviousImage) {
     EXPECT_EQ(boundTexture().width, 8);
 }
 
-// Runs in a child: caps the address space a little above what the process already uses, so a
-// large allocation fails and the outcome (or the message) changes. Exits 0 when refused.
-void loadWithCappedAddressSpace(const std::string& path) {
+// In a child: caps the address space a little above what the process already uses, so a large
+// allocation fails and the outcome (or the message) changes, and the processor time at a
+// quarter of a second: a file that takes longer is killed by SIGPROF and the test fails. The
+// time is measured by the cap, not by a clock: a refusal takes a millisecond or two, and a busy
+// machine slows the clock but hardly the process's own processor time.
+void capAddressSpaceAndTime() {
     long usedKilobytes = 0;
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
@@ -191,9 +199,34 @@ void loadWithCappedAddressSpace(const std::string& path) {
         }
     }
     const rlim_t cap = rlim_t(usedKilobytes) * 1024 + (rlim_t(256) << 20);
-    const rlimit limit = {cap, cap};
-    setrlimit(RLIMIT_AS, &limit);
+    const rlimit addressSpace = {cap, cap};
+    setrlimit(RLIMIT_AS, &addressSpace);
+    const itimerval quarterSecond = {{0, 0}, {0, 250000}};
+    setitimer(ITIMER_PROF, &quarterSecond, nullptr);
+}
+
+// Runs loadPng in a capped child. Exits 0 when refused. (No GL context: only refusals, which
+// reach no GL call, are loaded this way.)
+void loadWithCappedAddressSpace(const std::string& path) {
+    capAddressSpaceAndTime();
     std::_Exit(loadPng(path) ? 1 : 0);
+}
+
+// Decodes as loadPng does, in a capped child. Exits 0 when the 4 x 4 picture came out whole,
+// bottom row first.
+void decodeSmallPictureWithCappedAddressSpace(const std::string& path) {
+    capAddressSpaceAndTime();
+    std::ifstream file(path, std::ios::binary);
+    PngImage image;
+    if (decodePng(file, image) != PngStatus::kDecoded) {
+        std::_Exit(1);
+    }
+    const pngchunks::Bytes expected = pngchunks::smallPicturePixels();
+    bool same = image.width == 4 && image.height == 4 && image.components == 3;
+    for (int y = 0; same && y < 4; ++y) {
+        same = std::memcmp(image.pixels + 12 * y, &expected[12 * (3 - y)], 12) == 0;
+    }
+    std::_Exit(same ? 0 : 2);
 }
 
 // The refusal must come from the header alone: decoding first would need 30 GB.
@@ -203,6 +236,94 @@ TEST(PngLoaderLimits, HugeDeclaredSizeIsRefusedBeforeAllocating) {
     EXPECT_EXIT(loadWithCappedAddressSpace(path), ::testing::ExitedWithCode(0),
                 "The image width is larger than 1024");
     std::remove(path.c_str());
+}
+
+// Each file is under 1 KB and its last chunk's length field claims 2 GB. The old reader
+// zero-filled the missing bytes, so the text chunks got a 2 GB buffer written in full and the
+// image data was checksummed for seconds; now the first read past the end fails the file.
+TEST(PngLoaderLimits, ChunksDeclaringTwoGigabytesAreRefusedAtTheEndOfTheFile) {
+    for (const char* type : {"tEXt", "iTXt", "IDAT"}) {
+        SCOPED_TRACE(type);
+        const std::string path = testpng::temporaryPath(std::string(type) + ".png");
+        const pngchunks::Bytes bytes = pngchunks::declaringHugeChunk(type, 2000000000u);
+        ASSERT_LT(bytes.size(), 1024u);
+        testpng::writeBytes(path, bytes);
+        EXPECT_EXIT(loadWithCappedAddressSpace(path), ::testing::ExitedWithCode(0),
+                    "libpng error: Read Error\nCouldn't setup PNG error handler\n");
+        std::remove(path.c_str());
+    }
+}
+
+// Compressed chunks that inflate to 300 MB: libpng dropped them before, with the picture still
+// loading; now they are skipped without being inflated at all.
+TEST(PngLoaderLimits, CompressedBombsAreDroppedAndThePictureLoads) {
+    for (const char* type : {"zTXt", "iTXt", "iCCP"}) {
+        SCOPED_TRACE(type);
+        const std::string path = testpng::temporaryPath(std::string(type) + "_bomb.png");
+        const pngchunks::Bytes bytes = pngchunks::withCompressedBomb(type, 300u << 20);
+        ASSERT_LT(bytes.size(), 1u << 20);
+        testpng::writeBytes(path, bytes);
+        EXPECT_EXIT(decodeSmallPictureWithCappedAddressSpace(path), ::testing::ExitedWithCode(0),
+                    "");
+        std::remove(path.c_str());
+    }
+}
+
+// An ancillary chunk larger than libpng may allocate for one (4 MB) does not refuse the file:
+// it is skipped like every ancillary chunk, and the picture loads.
+TEST(PngLoaderLimits, PictureWithAnOversizedTextChunkLoads) {
+    const std::string path = testpng::temporaryPath("large_text.png");
+    testpng::writeBytes(path, pngchunks::withLargeText(6u << 20));
+    EXPECT_EXIT(decodeSmallPictureWithCappedAddressSpace(path), ::testing::ExitedWithCode(0), "");
+    std::remove(path.c_str());
+}
+
+// Text, compressed and international text, a colour profile, a time and a physical size, as
+// image editors write them, in every accepted form and interlaced or not: the pixels load as
+// they are and libpng has nothing to warn about.
+TEST_F(PngLoader, PicturesWithEditorsMetadataLoad) {
+    for (int colorType : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA}) {
+        for (bool interlaced : {false, true}) {
+            SCOPED_TRACE(std::to_string(colorType) + (interlaced ? " interlaced" : ""));
+            const std::string path = newPath("metadata_" + std::to_string(colorType) +
+                                             (interlaced ? "_i" : "") + ".png");
+            testpng::writeBytes(path, pngchunks::editorPicture(32, 16, colorType, interlaced,
+                                                               pngchunks::allMetadata()));
+            const LoadResult result = load(path);
+            ASSERT_TRUE(result.loaded);
+            EXPECT_EQ(result.messages, "loading " + path + "\n");
+
+            const TextureImage image = boundTexture();
+            const testpng::Decoded file = testpng::decodeReference(path);
+            ASSERT_EQ(image.width, 32);
+            ASSERT_EQ(image.height, 16);
+            ASSERT_EQ(image.components, file.components);
+            const size_t rowBytes = size_t(32) * file.components;
+            for (int y = 0; y < 16; ++y) {
+                EXPECT_EQ(0, std::memcmp(&image.texels[rowBytes * y],
+                                         &file.pixels[rowBytes * (15 - y)], rowBytes))
+                    << "texture row " << y;
+            }
+        }
+    }
+}
+
+// A picture that ends inside a chunk's declared data keeps the loader's cut-short messages,
+// whatever the chunk.
+TEST_F(PngLoader, FileEndingInsideAnyChunkIsCutShort) {
+    const pngchunks::Bytes whole =
+        pngchunks::editorPicture(16, 16, PNG_COLOR_TYPE_RGB, false, pngchunks::allMetadata());
+    ASSERT_FALSE(whole.empty());
+    for (size_t length = 33; length + 12 < whole.size(); length += 7) {
+        const std::string path = newPath("cut_" + std::to_string(length) + ".png");
+        testpng::writeBytes(path, pngchunks::Bytes(whole.begin(), whole.begin() + length));
+        const LoadResult result = load(path);
+        EXPECT_FALSE(result.loaded) << length;
+        const std::string ending = "libpng error: Read Error\nCouldn't setup PNG error handler\n";
+        ASSERT_GE(result.messages.size(), ending.size()) << length;
+        EXPECT_EQ(result.messages.substr(result.messages.size() - ending.size()), ending)
+            << length << ": " << result.messages;
+    }
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 // Build: CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSOLVANE_FUZZ=ON
 //        cmake --build build-fuzz --target mp3_stream_fuzzer mp3_fuzz_seeds
 // Run:   build-fuzz/tests/fuzz/mp3_fuzz_seeds SEED_DIR
-//        build-fuzz/tests/fuzz/mp3_stream_fuzzer -close_fd_mask=2 NEW_CORPUS_DIR SEED_DIR
+//        build-fuzz/tests/fuzz/mp3_stream_fuzzer -rss_limit_mb=512 -malloc_limit_mb=256 \
+//            -timeout=5 -close_fd_mask=2 NEW_CORPUS_DIR SEED_DIR
+// The limits are the CI smoke test's: more than 512 MB resident, 256 MB in one allocation or
+// 5 s for one input is a finding.
 #include "sound/mp3_decoder.h"
 #include "sound/sound.h"
 

@@ -2,7 +2,10 @@
 // name registered and a listener attached (as odml-lint runs it), then updates at a few times.
 // Build: CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSOLVANE_FUZZ=ON
 //        cmake --build build-fuzz --target script_reader_fuzzer
-// Run:   build-fuzz/tests/fuzz/script_reader_fuzzer NEW_CORPUS_DIR tests/fuzz/script_seeds
+// Run:   build-fuzz/tests/fuzz/script_reader_fuzzer -rss_limit_mb=512 -malloc_limit_mb=256 \
+//            -timeout=5 NEW_CORPUS_DIR tests/fuzz/script_seeds
+// The limits are the CI smoke test's: more than 512 MB resident, 256 MB in one allocation or
+// 5 s for one input is a finding.
 #include "framework/script.h"
 #include "framework/script_diagnostics.h"
 

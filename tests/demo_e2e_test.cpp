@@ -50,8 +50,9 @@ TEST_F(DemoEndToEnd, MissingMusicEndsWithTheSoundError) {
     EXPECT_NE(demo.output().find("\nFile not found\n"), std::string::npos) << demo.output();
     const std::string named = "music.mp3: cannot open the music: No such file or directory\n";
     const std::string errors = demo.errors();
-    EXPECT_EQ(errors.substr(errors.size() - std::min(errors.size(), named.size())), named)
-        << "the last line on standard error names the file:\n"
+    // A line of its own (the leak checker may add its summary after it).
+    EXPECT_NE(("\n" + errors).find("\n" + named), std::string::npos)
+        << "a line on standard error names the file:\n"
         << errors;
 }
 

@@ -4,7 +4,6 @@
 #include "scenes/scene_registry.h"
 #include "tools/odml-lint/lint_report.h"
 
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -14,10 +13,25 @@ const char kBegin[] = "<!-- Written by scripts/make-timeline-doc from the scene 
 const char kEnd[] = "<!-- End of the written part. -->";
 const char kScenesHeading[] = "## The scenes";
 
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // The scene list quotes keywords as the linter does, 'in'; the document shows them as code.
-std::string asCode(const std::string& text) {
-    static const std::regex quotedWord("(^|[^A-Za-z])'([^' ]+)'");
-    return std::regex_replace(text, quotedWord, "$1`$2`");
+// A quoted word follows no letter (so "scene's" stays) and holds no blank or quote.
+std::string asCode(std::string text) {
+    for (size_t open = 0; open < text.size(); ++open) {
+        if (text[open] != '\'' || (open > 0 && isLetter(text[open - 1])))
+            continue;
+        size_t close = open + 1;
+        while (close < text.size() && text[close] != '\'' && text[close] != ' ')
+            ++close;
+        if (close == open + 1 || close == text.size() || text[close] != '\'')
+            continue;
+        text[open] = text[close] = '`';
+        open = close;
+    }
+    return text;
 }
 
 std::string generatedPart(const SceneInfo& scene) {

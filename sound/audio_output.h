@@ -1,47 +1,49 @@
-// The output device: SDL2's audio subsystem, falling back to its silent "dummy" driver.
+// The output device: a sound server through libpulse, or a silent output that consumes the
+// music in real time where there is no server. Leans on sound/music_clock.h for the frame counts.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace sound {
 
-// Fills `bytes` bytes of interleaved 16-bit stereo; runs on SDL's audio thread.
-using RenderFunction = void (*)(void* context, unsigned char* out, int bytes);
+// Fills the output's buffers; runs on the output's own thread with the output locked.
+class Renderer {
+public:
+    // Writes `frames` frames of interleaved 16-bit stereo into `out`; `deviceFrame` counts the
+    // frames handed to the output before these.
+    virtual void render(int16_t* out, int frames, int64_t deviceFrame) = 0;
+
+protected:
+    ~Renderer() = default;
+};
+
+// What an output says of the frame being heard now.
+enum class Hearing {
+    kFrame,   // `frame` holds the output frame heard now (0 before anything is audible)
+    kLost,    // the server or device went away
+    kUnknown, // the output cannot tell (the silent one)
+};
 
 class AudioOutput {
 public:
-    AudioOutput() = default;
-    ~AudioOutput() { close(); }
-    AudioOutput(const AudioOutput&) = delete;
-    AudioOutput& operator=(const AudioOutput&) = delete;
+    virtual ~AudioOutput() = default;
 
-    // Opens the default device, or the silent one when no device can be opened, and starts
-    // calling `render`. False when not even the silent output could be opened.
-    bool open(int framesPerSecond, RenderFunction render, void* context);
-    void close();
+    // Keeps the output's thread out of the renderer while held; every call below needs it.
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
 
-    // Keeps the audio thread out of the render function while held; main thread only.
-    void lock();
-    void unlock();
-
-    bool silent() const { return isSilent; }
-    const char* driverName() const;
-    int framesPerSecond() const { return rate; }
-    int bufferFrames() const { return buffer; }
-    // Frames the device holds beyond what is being heard, right after a buffer was handed.
-    int64_t latencyFrames() const;
-
-private:
-    bool openDevice();
-    bool openSilentDevice();
-
-    unsigned int device = 0;
-    bool isSilent = false;
-    bool usedSubsystem = false; // opened through SDL_InitSubSystem, not SDL_AudioInit
-    int rate = 0;
-    int buffer = 0;
-    RenderFunction renderFunction = nullptr;
-    void* renderContext = nullptr;
+    virtual Hearing heardFrame(int64_t& frame) = 0;
+    // The server's name, or "silent".
+    virtual const char* name() const = 0;
+    virtual bool silent() const = 0;
 };
+
+// The sound server if one answers, else the silent output, which says why on standard error
+// in one line. Null only when not even the silent output could start.
+std::unique_ptr<AudioOutput> openAudioOutput(int framesPerSecond, Renderer& renderer);
+
+// Monotonic time in nanoseconds (CLOCK_MONOTONIC), the time base of every clock here.
+int64_t monotonicNanoseconds();
 
 } // namespace sound

@@ -1,111 +1,103 @@
-// The music clock: device reports from the audio thread, smoothing on the reading thread.
+// The music clock: a lookup of the frame heard now in the map of what was handed to the
+// output, clamped so that the picture never steps back or jumps ahead.
 #include "sound/music_clock.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
+#include <cstdio>
 
 namespace sound {
 
-int64_t monotonicNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+void SegmentMap::add(const Segment& segment) {
+    ring[next] = segment;
+    next = (next + 1) % kCapacity;
+    count = std::min(count + 1, kCapacity);
 }
 
-MusicClock::MusicClock(int framesPerSecond, int64_t deviceLatencyFrames, bool followsDevice)
-    : framesPerNs(framesPerSecond / 1e9), msPerFrame(1000.0 / framesPerSecond),
-      latencyFrames(deviceLatencyFrames), followsDevice(followsDevice) {}
-
-void MusicClock::start(int64_t nowNs, double positionMs) {
-    handed = 0;
-    reportSequence.store(0, std::memory_order_release);
-    isRunning = true;
-    smoothedFrames = 0;
-    lastReadNs = nowNs;
-    baseMs = positionMs;
-    baseFrames = 0;
-}
-
-double MusicClock::stop(int64_t nowNs) {
-    baseMs = positionMs(nowNs);
-    isRunning = false;
-    return baseMs;
-}
-
-double MusicClock::positionMs(int64_t nowNs) {
-    if (!isRunning) {
-        return baseMs;
-    }
-    advance(nowNs);
-    return baseMs + (smoothedFrames - baseFrames) * msPerFrame;
-}
-
-double MusicClock::seek(int64_t nowNs, double positionMs) {
-    if (isRunning) {
-        advance(nowNs);
-    }
-    baseMs = positionMs;
-    baseFrames = smoothedFrames;
-    return positionMs / msPerFrame - smoothedFrames;
-}
-
-void MusicClock::deviceTook(int64_t nowNs, int frames) {
-    // The device starts playing the new frames once it has played what it still holds.
-    int64_t heard = handed + frames - latencyFrames;
-    handed += frames;
-
-    uint32_t sequence = reportSequence.load(std::memory_order_relaxed);
-    uint32_t writing = sequence | 1; // from 0 (no report yet) or an even value to odd
-    reportSequence.store(writing, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    reportTimeNs.store(nowNs, std::memory_order_relaxed);
-    reportHeard.store(heard, std::memory_order_relaxed);
-    reportHanded.store(handed, std::memory_order_relaxed);
-    reportSequence.store(writing + 1, std::memory_order_release);
-}
-
-bool MusicClock::readReport(DeviceReport& report) const {
-    for (;;) {
-        uint32_t before = reportSequence.load(std::memory_order_acquire);
-        if (before == 0) {
-            return false;
-        }
-        if (before & 1) {
-            continue; // the audio thread is mid-write; it never waits on us
-        }
-        report.timeNs = reportTimeNs.load(std::memory_order_relaxed);
-        report.heardFrames = reportHeard.load(std::memory_order_relaxed);
-        report.handedFrames = reportHanded.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (reportSequence.load(std::memory_order_relaxed) == before) {
+bool SegmentMap::musicAt(int64_t heard, uint32_t generation, double& musicFrame) const {
+    for (int back = 1; back <= count; ++back) {
+        const Segment& segment = ring[(next - back + kCapacity) % kCapacity];
+        // Strictly before: a run whose first frame is only now being heard has not been heard.
+        if (segment.deviceFrame < heard) {
+            if (segment.generation != generation) {
+                return false;
+            }
+            musicFrame = double(segment.musicFrame) +
+                         (segment.advancing ? double(heard - segment.deviceFrame) : 0.0);
             return true;
         }
     }
+    return false;
 }
 
-double MusicClock::devicePosition(const DeviceReport& report, int64_t nowNs) const {
-    double played = std::max<int64_t>(0, nowNs - report.timeNs) * framesPerNs;
-    return std::min<double>(report.heardFrames + played, report.handedFrames);
+uint32_t MusicClock::start(int64_t nowNs, double positionMs, bool followsDeviceNow) {
+    isRunning = true;
+    followsDevice = followsDeviceNow;
+    paused = false;
+    return seek(nowNs, positionMs);
 }
 
-void MusicClock::advance(int64_t nowNs) {
-    int64_t elapsedNs = nowNs - lastReadNs;
-    if (elapsedNs <= 0) {
-        return;
-    }
+uint32_t MusicClock::seek(int64_t nowNs, double positionMs) {
+    shownMs = positionMs;
     lastReadNs = nowNs;
-    double step = elapsedNs * framesPerNs;
-    double predicted = smoothedFrames + step;
+    waitingSinceNs = nowNs;
+    heardGeneration = false;
+    return ++generation;
+}
 
-    DeviceReport report;
-    if (followsDevice && readReport(report)) {
-        double error = devicePosition(report, nowNs) - predicted;
-        double gain = 1.0 - std::exp(-elapsedNs / (kSettleSeconds * 1e9));
-        double limit = kMaxSlew * step;
-        predicted += std::clamp(error * gain, -limit, limit);
+void MusicClock::setPaused(int64_t nowNs, bool pausedNow) {
+    if (isRunning && !followsDevice && nowNs > lastReadNs) {
+        shownMs += paused ? 0 : (nowNs - lastReadNs) / 1e6;
+        lastReadNs = nowNs;
     }
-    smoothedFrames = predicted;
+    // Following a device, the pause is heard: the output's runs of silence stop the clock.
+    paused = pausedNow;
+}
+
+double MusicClock::stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map) {
+    double position = positionMs(nowNs, output, map);
+    isRunning = false;
+    return position;
+}
+
+double MusicClock::positionMs(int64_t nowNs, AudioOutput& output, const SegmentMap& map) {
+    if (!isRunning) {
+        return shownMs;
+    }
+    if (followsDevice) {
+        return followDevice(nowNs, output, map);
+    }
+    if (nowNs > lastReadNs) {
+        shownMs += paused ? 0 : (nowNs - lastReadNs) / 1e6;
+        lastReadNs = nowNs;
+    }
+    return shownMs;
+}
+
+double MusicClock::followDevice(int64_t nowNs, AudioOutput& output, const SegmentMap& map) {
+    int64_t heard = 0;
+    if (output.heardFrame(heard) != Hearing::kFrame) {
+        runOnRealTime("lost the sound server");
+        return positionMs(nowNs, output, map);
+    }
+    double elapsedMs = std::max<int64_t>(0, nowNs - lastReadNs) / 1e6;
+    double musicFrame = 0;
+    if (map.musicAt(heard, generation, musicFrame)) {
+        heardGeneration = true;
+        shownMs =
+            std::clamp(musicFrame * msPerFrame, shownMs, shownMs + elapsedMs + kCatchUpPerReadMs);
+    } else if (!heardGeneration && (nowNs - waitingSinceNs) / 1e6 > kAudibleWithinMs) {
+        runOnRealTime("nothing audible 2 s after the music started");
+    }
+    lastReadNs = std::max(lastReadNs, nowNs);
+    return shownMs;
+}
+
+void MusicClock::runOnRealTime(const char* why) {
+    followsDevice = false;
+    if (!saidRealTime) {
+        std::fprintf(stderr, "sound: %s; the clock runs on real time\n", why);
+        saidRealTime = true;
+    }
 }
 
 } // namespace sound

@@ -1,84 +1,79 @@
-// The music clock: the stream position being heard now, smooth and never decreasing.
-// The audio callback reports what it hands the device; the main thread reads the position.
+// The music clock: the music time of the frame being heard now, read on the demo's thread.
+// The output's thread marks in a SegmentMap which music it handed the device where; the clock
+// looks up the frame the output says is heard, and shapes the result so that it never goes
+// back and never runs ahead of the wall clock by more than a hair.
 #pragma once
 
-#include <atomic>
+#include "sound/audio_output.h"
+
+#include <array>
 #include <cstdint>
 
 namespace sound {
 
-// Between the two threads only the device report (a sequence lock) and nothing else is shared:
-// `deviceTook` runs on the audio thread, every other member on the thread that reads the time.
-//
-// The position is modelled in device frames. The device report gives, at the time of each
-// callback, the frames handed so far minus what the device still holds; between callbacks
-// the device plays on at the nominal rate, but never beyond what it was handed. The smoothed
-// position follows the monotonic clock and is steered toward that device position by at most
-// kMaxSlew of its speed, so it neither jumps nor stands still.
-class MusicClock {
+// Where each run of music starts among the frames handed to the output. Written on the output's
+// thread and read on the demo's, both with the output locked.
+class SegmentMap {
 public:
-    // Largest correction toward the device position, as a fraction of the clock's speed.
-    static constexpr double kMaxSlew = 0.05;
-    // Time constant, in seconds, over which a difference from the device position is removed.
-    static constexpr double kSettleSeconds = 0.3;
+    struct Segment {
+        int64_t deviceFrame; // the first output frame of the run
+        int64_t musicFrame;  // the music frame played there
+        bool advancing;      // false: silence while paused, the music standing at musicFrame
+        uint32_t generation; // the clock's start or seek that the run belongs to
+    };
 
-    // A clock that does not follow the device runs on the monotonic clock alone: right for the
-    // silent output, whose driver only approximates real time and which nobody hears anyway.
-    MusicClock(int framesPerSecond, int64_t deviceLatencyFrames, bool followsDevice = true);
-
-    // Starts the clock at `positionMs` at monotonic time `nowNs`, with a device that has been
-    // handed nothing yet. The audio callback must not run for this stream meanwhile.
-    void start(int64_t nowNs, double positionMs);
-    // Freezes the position at its value at `nowNs`, and returns it.
-    double stop(int64_t nowNs);
-    bool running() const { return isRunning; }
-
-    // Milliseconds of the stream heard at `nowNs`; advances the smoothing, so call it with
-    // non-decreasing times.
-    double positionMs(int64_t nowNs);
-    // Makes `positionMs` the position at `nowNs`. Returns the offset that maps a device frame
-    // to a stream frame from now on: stream frame = device frame + offset.
-    double seek(int64_t nowNs, double positionMs);
-
-    // Audio thread: the device is being handed `frames` more frames at `nowNs`.
-    void deviceTook(int64_t nowNs, int frames);
-    // Audio thread: frames handed since start.
-    int64_t framesHanded() const { return handed; }
+    void add(const Segment& segment);
+    // The music frame heard at output frame `heard`, if that frame belongs to `generation`.
+    bool musicAt(int64_t heard, uint32_t generation, double& musicFrame) const;
 
 private:
-    struct DeviceReport {
-        int64_t timeNs;
-        int64_t heardFrames; // may be negative while the first frames are still queued
-        int64_t handedFrames;
-    };
-    bool readReport(DeviceReport& report) const;
-    double devicePosition(const DeviceReport& report, int64_t nowNs) const;
-    void advance(int64_t nowNs);
-
-    const double framesPerNs;
-    const double msPerFrame;
-    const int64_t latencyFrames;
-    const bool followsDevice;
-
-    // Audio thread.
-    int64_t handed = 0;
-
-    // The device report, written by the audio thread under a sequence lock: the sequence is odd
-    // while a write is in progress and 0 before the first report.
-    std::atomic<uint32_t> reportSequence{0};
-    std::atomic<int64_t> reportTimeNs{0};
-    std::atomic<int64_t> reportHeard{0};
-    std::atomic<int64_t> reportHanded{0};
-
-    // Reading thread.
-    bool isRunning = false;
-    double smoothedFrames = 0; // device frames heard, smoothed
-    int64_t lastReadNs = 0;
-    double baseMs = 0;     // the position at the last start or seek...
-    double baseFrames = 0; // ...and the smoothed device frames at that moment
+    static constexpr int kCapacity = 32;
+    std::array<Segment, kCapacity> ring{};
+    int count = 0;
+    int next = 0;
 };
 
-// Monotonic time in nanoseconds, the clock's time base.
-int64_t monotonicNanoseconds();
+class MusicClock {
+public:
+    // How long the clock waits at a new position for its sound before it gives up on the
+    // device and runs on real time.
+    static constexpr double kAudibleWithinMs = 2000;
+    // How far one read may run ahead of the wall time since the previous one. GetTime truncates
+    // to whole milliseconds, which can add up to one more.
+    static constexpr double kCatchUpPerReadMs = 0.5;
+
+    explicit MusicClock(int framesPerSecond) : msPerFrame(1000.0 / framesPerSecond) {}
+
+    // Starts at `positionMs`, following `map` for `output` or, for a silent output, real time.
+    // Returns the generation the output's thread must tag the new position's runs with.
+    uint32_t start(int64_t nowNs, double positionMs, bool followsDevice);
+    // Makes `positionMs` the position now; the clock holds it until its sound is heard.
+    uint32_t seek(int64_t nowNs, double positionMs);
+    void setPaused(int64_t nowNs, bool paused);
+    // Freezes the position and returns it.
+    double stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
+    bool running() const { return isRunning; }
+
+    // Milliseconds of music heard at `nowNs`; call with the output locked and non-decreasing
+    // times. Says once on standard error when it leaves the device for real time.
+    double positionMs(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
+    // Whether the clock has left the device and runs on real time.
+    bool onRealTime() const { return !followsDevice; }
+
+private:
+    void runOnRealTime(const char* why);
+    double followDevice(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
+
+    const double msPerFrame;
+    bool isRunning = false;
+    bool followsDevice = false;
+    bool paused = false;
+    bool saidRealTime = false;
+    uint32_t generation = 0;
+    double shownMs = 0;
+    int64_t lastReadNs = 0;
+    int64_t waitingSinceNs = 0; // when the current generation started to wait for its sound
+    bool heardGeneration = false;
+};
 
 } // namespace sound

@@ -1,43 +1,42 @@
-// The FSOUND_* calls: lifecycle, streams, and the audio callback that decodes the playing one.
-// Every call but the callback runs on the host's main thread.
+// The FSOUND_* calls: lifecycle, streams, pause and the music clock. Every call runs on the
+// host's main thread; the output's own thread only renders (sound/playback.cpp).
 #include "sound/sound.h"
 
 #include "sound/audio_output.h"
 #include "sound/mp3_decoder.h"
 #include "sound/music_clock.h"
+#include "sound/playback.h"
 #include "sound/sound_diagnostics.h"
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 
 struct FSOUND_STREAM {
-    FSOUND_STREAM(int framesPerSecond, int64_t latencyFrames, bool followsDevice)
-        : clock(framesPerSecond, latencyFrames, followsDevice) {}
+    explicit FSOUND_STREAM(int framesPerSecond) : clock(framesPerSecond) {}
 
     sound::Mp3Decoder decoder;
+    sound::SegmentMap runs; // what the output was handed; changed with the output locked
     sound::MusicClock clock;
     double startMs = 0; // where the next play starts
-    // A seek for the audio thread: stream frame = device frame + offset from its next buffer.
-    std::atomic<double> seekOffsetFrames{0};
-    std::atomic<bool> seekPending{false};
 };
 
 namespace {
 
 constexpr float kVersion = 3.70f;
-// Moving the decoder by less than this is not worth the click it makes (output frames).
-constexpr int64_t kSeekToleranceFrames = 64;
 
 struct SoundSystem {
-    sound::AudioOutput output;
+    explicit SoundSystem(int framesPerSecond)
+        : framesPerSecond(framesPerSecond), playback(framesPerSecond) {}
+
+    const int framesPerSecond;
+    sound::Playback playback;
+    std::unique_ptr<sound::AudioOutput> output; // after playback, which it renders through
     int channels = 0;
     std::vector<FSOUND_STREAM*> streams; // open streams, owned
-    FSOUND_STREAM* playing = nullptr;    // changed only with the output locked
+    FSOUND_STREAM* playing = nullptr;
+    int playingChannel = -1;
 };
 
 SoundSystem* sys = nullptr;
@@ -60,45 +59,31 @@ bool knownStream(FSOUND_STREAM* stream) {
     return fail(sound::kInvalidParameter);
 }
 
-// Audio thread: applies a seek asked for since the last buffer. The offset already accounts for
-// the frames the device still holds, so FSOUND_Stream_SetTime(s, 0) right after play finds the
-// decoder where it should be, give or take the moments the calls took; such near misses are left
-// alone rather than repeating a millisecond of music.
-void applySeek(FSOUND_STREAM& stream) {
-    if (!stream.seekPending.exchange(false, std::memory_order_acquire)) {
-        return;
-    }
-    double offset = stream.seekOffsetFrames.load(std::memory_order_relaxed);
-    int64_t target = std::llround(stream.clock.framesHanded() + offset);
-    if (std::llabs(target - stream.decoder.position()) > kSeekToleranceFrames) {
-        stream.decoder.seek(target);
-    }
+int64_t toFrames(double ms) {
+    return std::llround(ms * sys->framesPerSecond / 1000.0);
 }
 
-// Audio thread, SDL's callback. No locks and no allocation: the decoder works in the buffers
-// it made at open, and the clock report is a sequence lock the main thread never holds.
-void render(void* context, unsigned char* out, int bytes) {
-    int64_t now = sound::monotonicNanoseconds();
-    FSOUND_STREAM* stream = static_cast<SoundSystem*>(context)->playing;
-    int frames = bytes / sound::kBytesPerFrame;
-    int decoded = 0;
-    if (stream != nullptr) {
-        applySeek(*stream);
-        decoded = stream->decoder.read(reinterpret_cast<int16_t*>(out), frames);
-        stream->clock.deviceTook(now, frames); // silence past the end counts as played
-    }
-    std::memset(out + decoded * sound::kBytesPerFrame, 0, bytes - decoded * sound::kBytesPerFrame);
-}
+// Holds the output's lock for a scope: the clock asks the output what is heard, and the
+// renderer must not run while the playing stream changes.
+class OutputLock {
+public:
+    OutputLock() { sys->output->lock(); }
+    ~OutputLock() { sys->output->unlock(); }
+    OutputLock(const OutputLock&) = delete;
+    OutputLock& operator=(const OutputLock&) = delete;
+};
 
 void detachPlaying() {
-    if (sys->playing == nullptr) {
+    FSOUND_STREAM* stopped = sys->playing;
+    if (stopped == nullptr) {
         return;
     }
-    sys->output.lock();
-    FSOUND_STREAM* stopped = sys->playing;
+    OutputLock locked;
+    stopped->startMs =
+        stopped->clock.stop(sound::monotonicNanoseconds(), *sys->output, stopped->runs);
+    sys->playback.stop();
     sys->playing = nullptr;
-    sys->output.unlock();
-    stopped->startMs = stopped->clock.stop(sound::monotonicNanoseconds());
+    sys->playingChannel = -1;
 }
 
 void freeStream(FSOUND_STREAM* stream) {
@@ -121,12 +106,13 @@ signed char FSOUND_Init(int mixrate, int maxSoftwareChannels, unsigned int /*fla
     if (mixrate < 8000 || mixrate > 192000 || maxSoftwareChannels < 1) {
         return fail(sound::kInvalidParameter);
     }
-    sys = new (std::nothrow) SoundSystem;
+    sys = new (std::nothrow) SoundSystem(mixrate);
     if (sys == nullptr) {
         return fail(sound::kOutOfMemory);
     }
     sys->channels = maxSoftwareChannels;
-    if (!sys->output.open(mixrate, render, sys)) {
+    sys->output = sound::openAudioOutput(mixrate, sys->playback);
+    if (sys->output == nullptr) {
         delete sys;
         sys = nullptr;
         return fail(sound::kOutputInitFailed);
@@ -143,13 +129,12 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int /*mode*/, int o
         fail(sound::kInvalidParameter);
         return nullptr;
     }
-    std::unique_ptr<FSOUND_STREAM> stream(new (std::nothrow) FSOUND_STREAM(
-        sys->output.framesPerSecond(), sys->output.latencyFrames(), !sys->output.silent()));
+    std::unique_ptr<FSOUND_STREAM> stream(new (std::nothrow) FSOUND_STREAM(sys->framesPerSecond));
     if (stream == nullptr) {
         fail(sound::kOutOfMemory);
         return nullptr;
     }
-    int error = stream->decoder.open(name, sys->output.framesPerSecond());
+    int error = stream->decoder.open(name, sys->framesPerSecond);
     if (error != sound::kOk) {
         fail(error);
         return nullptr;
@@ -175,17 +160,18 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
         return used;
     }
     detachPlaying();
-    // The stream is not on the audio thread here, so its decoder and clock are ours to reset.
-    int64_t startFrame = std::llround(stream->startMs * sys->output.framesPerSecond() / 1000.0);
+    // The stream is not on the output's thread here, so its decoder is ours to move.
+    int64_t startFrame = toFrames(stream->startMs);
     if (!stream->decoder.seek(startFrame)) {
         fail(sound::kPlayFailed);
         return -1;
     }
-    stream->seekPending.store(false);
-    sys->output.lock();
-    stream->clock.start(sound::monotonicNanoseconds(), stream->startMs);
+    OutputLock locked;
+    uint32_t generation =
+        stream->clock.start(sound::monotonicNanoseconds(), stream->startMs, !sys->output->silent());
+    sys->playback.play(stream->decoder, stream->runs, startFrame, generation);
     sys->playing = stream;
-    sys->output.unlock();
+    sys->playingChannel = used;
     return used;
 }
 
@@ -200,9 +186,9 @@ signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms) {
         stream->startMs = ms;
         return 1;
     }
-    double offset = stream->clock.seek(sound::monotonicNanoseconds(), ms);
-    stream->seekOffsetFrames.store(offset, std::memory_order_relaxed);
-    stream->seekPending.store(true, std::memory_order_release);
+    OutputLock locked;
+    uint32_t generation = stream->clock.seek(sound::monotonicNanoseconds(), ms);
+    sys->playback.seek(toFrames(ms), generation);
     return 1;
 }
 
@@ -213,8 +199,22 @@ int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
     if (!stream->clock.running()) {
         return static_cast<int>(stream->startMs);
     }
-    double ms = stream->clock.positionMs(sound::monotonicNanoseconds());
+    OutputLock locked;
+    double ms = stream->clock.positionMs(sound::monotonicNanoseconds(), *sys->output, stream->runs);
     return ms > 0 ? static_cast<int>(ms) : 0;
+}
+
+signed char FSOUND_SetPaused(int channel, signed char paused) {
+    if (sys == nullptr) {
+        return fail(sound::kNotInitialised);
+    }
+    if (sys->playing == nullptr || channel != sys->playingChannel) {
+        return fail(sound::kInvalidParameter);
+    }
+    OutputLock locked;
+    sys->playing->clock.setPaused(sound::monotonicNanoseconds(), paused != 0);
+    sys->playback.setPaused(paused != 0);
+    return 1;
 }
 
 signed char FSOUND_Stream_Close(FSOUND_STREAM* stream) {
@@ -238,7 +238,7 @@ void FSOUND_Close() {
     for (FSOUND_STREAM* stream : sys->streams) {
         freeStream(stream);
     }
-    sys->output.close();
+    sys->output.reset();
     delete sys;
     sys = nullptr;
 }
@@ -246,11 +246,15 @@ void FSOUND_Close() {
 namespace sound {
 
 const char* outputDriverName() {
-    return sys != nullptr ? sys->output.driverName() : "none";
+    return sys != nullptr ? sys->output->name() : "none";
 }
 
 bool outputIsSilent() {
-    return sys != nullptr && sys->output.silent();
+    return sys != nullptr && sys->output->silent();
+}
+
+bool clockOnRealTime(FSOUND_STREAM* stream) {
+    return knownStream(stream) && stream->clock.onRealTime();
 }
 
 } // namespace sound

@@ -1,13 +1,16 @@
 // The sound layer the demo's lifecycle calls: MP3 stream playback and the music clock.
-// A C-style interface (one output, streams by handle); implemented on libmpg123 and SDL2 audio.
+// A C-style interface (one output, streams by handle); implemented on libmpg123 and libpulse.
 #pragma once
 
 struct FSOUND_STREAM; // an opened MP3 stream; create with FSOUND_Stream_Open
 
 // The layer's version; the demo refuses anything below 3.7.
 float FSOUND_GetVersion();
-// Opens the output at `mixrate` Hz. `maxSoftwareChannels` bounds the channel numbers that
-// FSOUND_Stream_Play accepts; `flags` are accepted and ignored. Non-zero on success.
+// Opens the output at `mixrate` Hz: the sound server, or where none answers a silent output
+// that keeps real time (saying so in one line on standard error). Returns once the server
+// plays, which an idle server can take two seconds to do. `maxSoftwareChannels` bounds the
+// channel numbers that FSOUND_Stream_Play accepts; `flags` are accepted and ignored. Non-zero
+// on success.
 signed char FSOUND_Init(int mixrate, int maxSoftwareChannels, unsigned int flags);
 // Opens an MP3 file for streaming. `mode` is accepted and ignored; `offset` and `length`
 // must be 0 (whole file). Null on failure, with the reason in FSOUND_GetError.
@@ -16,11 +19,16 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offse
 int FSOUND_GetError();
 // Starts `stream` on `channel` (-1 picks one); returns the channel, or -1 on failure.
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
-// Makes `ms` the stream's position now and moves the decoding there; past the end plays silence.
+// Makes `ms` the stream's position: the clock shows it at once and holds it until its sound is
+// heard, then moves on with it. Past the end plays silence.
 signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms);
-// Milliseconds of the stream being heard now: smooth, never decreasing between SetTime calls,
-// and still rising after the music ends.
+// Milliseconds of the stream being heard now: held at the start or seek position until its
+// sound is heard, never decreasing between SetTime calls, still rising after the music ends, and
+// on real time (with a line on standard error) once the sound server goes away.
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream);
+// Pauses (non-zero) or resumes the stream playing on `channel`, with a 5 ms fade either way; the
+// clock stands on the last music heard until the music is heard again. Non-zero on success.
+signed char FSOUND_SetPaused(int channel, signed char paused);
 // Stops the stream if it plays and frees it.
 signed char FSOUND_Stream_Close(FSOUND_STREAM* stream);
 // Closes the output, and any stream still open.

@@ -1,11 +1,16 @@
 // What the sound layer chose at FSOUND_Init, for tests and measuring tools.
 #pragma once
 
+struct FSOUND_STREAM;
+
 namespace sound {
 
-// The SDL audio driver in use ("dummy" for the silent output), or "none" before FSOUND_Init.
+// The output in use: "pulse" for a sound server, "silent", or "none" before FSOUND_Init.
 const char* outputDriverName();
 // Whether the music plays on the silent output because no device could be opened.
 bool outputIsSilent();
+// Whether `stream`'s clock has left the sound server for real time (the server went away, or
+// nothing was heard in time).
+bool clockOnRealTime(FSOUND_STREAM* stream);
 
 } // namespace sound

@@ -1,117 +1,188 @@
-// The music clock against simulated devices: it follows what the device plays, moves every
-// read by about the time that passed, and seeks exactly.
+// The music clock against a scripted output: it holds a new position until its sound is heard,
+// then follows the frame heard, never steps back, never runs ahead of the wall clock by more
+// than a hair, stands still on a pause, and falls back to real time when the server goes.
+// The renderer's fades are checked on real decoded music.
 #include "sound/music_clock.h"
+#include "sound/playback.h"
+#include "sound/sound.h"
+#include "tests/sound_test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 using sound::MusicClock;
+using sound::SegmentMap;
 
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kBuffer = 1024;
 constexpr int64_t kMillisecond = 1000000;
 
-// A device that asks for a buffer every `period` (jittered), and whose heard position runs at
-// the period's rate: each buffer plays out until the next request.
-class SimulatedDevice {
+// An output whose heard frame the test sets.
+class ScriptedOutput final : public sound::AudioOutput {
 public:
-    SimulatedDevice(MusicClock& clock, double speed, int64_t firstRequestNs)
-        : clock(clock), periodNs(kBuffer / (kRate * speed) * 1e9), nextNs(firstRequestNs) {}
-
-    // Runs the device's requests up to `nowNs`.
-    void runUntil(int64_t nowNs) {
-        while (nextNs <= nowNs) {
-            clock.deviceTook(nextNs, kBuffer);
-            lastNs = nextNs;
-            ++requests;
-            // Deterministic jitter of up to +-2 ms, and every 50th request 30 ms late.
-            int64_t jitter = ((requests * 7919) % 9 - 4) * kMillisecond / 2;
-            nextNs = firstNs + static_cast<int64_t>(requests * periodNs) + jitter +
-                     (requests % 50 == 0 ? 30 * kMillisecond : 0);
-        }
+    void lock() override {}
+    void unlock() override {}
+    sound::Hearing heardFrame(int64_t& frame) override {
+        frame = heard;
+        return hearing;
     }
-    // Milliseconds of audio heard at `nowNs`, as the device plays it.
-    double heardMs(int64_t nowNs) const {
-        if (requests == 0) {
-            return 0;
-        }
-        double intoBuffer = std::min(1.0, (nowNs - lastNs) / periodNs);
-        return ((requests - 1) + intoBuffer) * kBuffer * 1000.0 / kRate;
+    const char* name() const override { return "scripted"; }
+    bool silent() const override { return false; }
+
+    int64_t heard = 0;
+    sound::Hearing hearing = sound::Hearing::kFrame;
+};
+
+int64_t frames(double ms) {
+    return std::llround(ms * kRate / 1000);
+}
+
+class ClockTest : public ::testing::Test {
+protected:
+    // Starts at `ms` with the output's first run of it at device frame `at`.
+    void start(double ms, int64_t at) {
+        uint32_t generation = clock.start(0, ms, true);
+        map.add({at, frames(ms), true, generation});
+    }
+    double read(double nowMs) {
+        return clock.positionMs(int64_t(nowMs * kMillisecond), output, map);
     }
 
-private:
-    MusicClock& clock;
-    double periodNs;
-    int64_t nextNs;
-    int64_t firstNs = nextNs;
-    int64_t lastNs = 0;
-    int64_t requests = 0;
+    ScriptedOutput output;
+    SegmentMap map;
+    MusicClock clock{kRate};
 };
 
 } // namespace
 
-TEST(MusicClock, FollowsAnOffRateLateStartingDeviceWithoutJumpsOrStalls) {
-    for (double speed : {0.995, 1.0, 1.006}) {
-        SCOPED_TRACE(speed);
-        MusicClock clock(kRate, kBuffer);
-        clock.start(0, 0);
-        SimulatedDevice device(clock, speed, 17 * kMillisecond);
-        double previous = clock.positionMs(0);
-        double lastSecondDifference = 0;
-        for (int64_t ms = 1; ms <= 10000; ++ms) {
-            int64_t now = ms * kMillisecond;
-            device.runUntil(now);
-            double position = clock.positionMs(now);
-            double step = position - previous;
-            ASSERT_GE(step, 1 - MusicClock::kMaxSlew - 1e-9) << "at " << ms << " ms";
-            ASSERT_LE(step, 1 + MusicClock::kMaxSlew + 1e-9) << "at " << ms << " ms";
-            previous = position;
-            if (ms > 9000) {
-                lastSecondDifference += (position - device.heardMs(now)) / 1000;
-            }
+TEST_F(ClockTest, HoldsTheStartUntilItsSoundIsHeardThenFollowsIt) {
+    start(0, frames(100)); // 100 ms of silence went out before the music
+    output.heard = frames(60);
+    EXPECT_EQ(read(60), 0);
+    output.heard = frames(100);
+    EXPECT_EQ(read(100), 0) << "the music's first frame is only now being heard";
+    output.heard = frames(130);
+    EXPECT_NEAR(read(130), 30, 0.01);
+    output.heard = frames(1130);
+    EXPECT_NEAR(read(1130), 1030, 0.01);
+}
+
+TEST_F(ClockTest, NeverStepsBackAndNeverRunsAheadOfTheWallClock) {
+    start(0, 0);
+    double previous = 0;
+    double largestStepBeyondWall = 0;
+    for (int ms = 1; ms <= 3000; ++ms) {
+        // A device heard in 20 ms periods, with reports up to 5 ms off either way.
+        double jitter = ((ms * 7919) % 11 - 5);
+        output.heard = frames(std::max(0.0, (ms / 20) * 20.0 + jitter));
+        double position = read(ms);
+        ASSERT_GE(position, previous) << "at " << ms << " ms";
+        largestStepBeyondWall = std::max(largestStepBeyondWall, position - previous - 1);
+        previous = position;
+    }
+    EXPECT_LE(largestStepBeyondWall, MusicClock::kCatchUpPerReadMs + 1e-9);
+    EXPECT_NEAR(previous, 2990, 10) << "it stays with the device (10 ms behind on average)";
+}
+
+TEST_F(ClockTest, SeekShowsTheNewPositionAndHoldsItUntilHeard) {
+    start(0, 0);
+    output.heard = frames(1000);
+    EXPECT_NEAR(read(1000), 1000, 0.01);
+    // The seek's first frame goes out after 40 ms of buffered music.
+    uint32_t generation = clock.seek(int64_t(1000 * kMillisecond), 200);
+    map.add({frames(1040), frames(200), true, generation});
+    EXPECT_EQ(read(1000), 200);
+    output.heard = frames(1030);
+    EXPECT_EQ(read(1030), 200) << "no run-ahead while the old music is still heard";
+    output.heard = frames(1050);
+    EXPECT_NEAR(read(1050), 210, 0.01);
+}
+
+TEST_F(ClockTest, PauseStandsOnTheLastMusicHeardAndResumesInStep) {
+    start(0, 0);
+    uint32_t generation = clock.seek(0, 0);
+    map.add({0, 0, true, generation});
+    // Paused at music 500 ms (output frame 500 ms); resumed at output frame 1500 ms.
+    map.add({frames(500), frames(500), false, generation});
+    map.add({frames(1500), frames(500), true, generation});
+    output.heard = frames(400);
+    EXPECT_NEAR(read(400), 400, 0.01);
+    output.heard = frames(900);
+    EXPECT_NEAR(read(900), 500, 0.01);
+    output.heard = frames(1500);
+    EXPECT_NEAR(read(1500), 500, 0.01);
+    output.heard = frames(1520);
+    EXPECT_NEAR(read(1520), 520, 0.01);
+}
+
+TEST_F(ClockTest, GoesOnInRealTimeOnceTheServerIsLostAndSaysSoOnce) {
+    start(0, 0);
+    output.heard = frames(1000);
+    EXPECT_NEAR(read(1000), 1000, 0.01);
+    output.hearing = sound::Hearing::kLost;
+    ::testing::internal::CaptureStderr();
+    EXPECT_NEAR(read(1010), 1010, 0.01);
+    EXPECT_NEAR(read(3010), 3010, 0.01);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("lost the sound server"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    EXPECT_TRUE(clock.onRealTime());
+    clock.setPaused(int64_t(3010 * kMillisecond), true);
+    EXPECT_NEAR(read(4000), 3010, 0.01) << "a pause still stops it";
+}
+
+TEST_F(ClockTest, GoesOnInRealTimeWhenNothingIsHeardWithinTwoSeconds) {
+    start(0, frames(100));
+    output.heard = 0; // the server never plays
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(read(MusicClock::kAudibleWithinMs), 0);
+    EXPECT_EQ(read(MusicClock::kAudibleWithinMs + 1), 0);
+    EXPECT_NEAR(read(MusicClock::kAudibleWithinMs + 501), 500, 0.01);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("nothing audible"), std::string::npos) << said;
+}
+
+TEST(Playback, PausesAndResumesWithFiveMillisecondFades) {
+    SoundTestFiles files;
+    mp3tone::ToneOptions tone;
+    tone.seconds = 2;
+    std::string path = files.tone("tone.mp3", tone);
+    sound::Mp3Decoder decoder;
+    ASSERT_EQ(decoder.open(path.c_str(), kRate), sound::kOk);
+    SegmentMap map;
+    sound::Playback playback(kRate);
+    playback.play(decoder, map, 0, 1);
+
+    const int fade = kRate * sound::Playback::kFadeMs / 1000;
+    std::vector<int16_t> out(2 * 4096);
+    playback.render(out.data(), 4096, 0);
+    playback.setPaused(true);
+    playback.render(out.data(), 4096, 4096);
+    // The fade: the tone's peaks shrink steadily to nothing, then silence.
+    int lastPeak = 32767;
+    for (int from = 0; from + 50 <= fade; from += 50) {
+        int peak = 0;
+        for (int i = from; i < from + 50; ++i) {
+            peak = std::max(peak, std::abs(int(out[2 * i])));
         }
-        // The late start and late requests are only noise; over the last second the clock keeps
-        // within a couple of milliseconds of what is being heard.
-        EXPECT_NEAR(lastSecondDifference, 0, 2.5);
+        EXPECT_LE(peak, lastPeak + 200) << "at frame " << from;
+        lastPeak = peak;
     }
-}
+    for (int i = fade; i < 4096; ++i) {
+        ASSERT_EQ(out[2 * i], 0) << "frame " << i;
+    }
+    double music = 0;
+    EXPECT_TRUE(map.musicAt(4096 + 2000, 1, music));
+    EXPECT_EQ(music, 4096 + fade) << "the clock stands where the fade ended";
 
-TEST(MusicClock, ReadsFarApartStillStayWithTheDevice) {
-    MusicClock clock(kRate, kBuffer);
-    clock.start(0, 0);
-    SimulatedDevice device(clock, 1.004, 0);
-    for (int64_t now = 250 * kMillisecond; now <= 20000 * kMillisecond; now += 250 * kMillisecond) {
-        device.runUntil(now);
-        clock.positionMs(now);
-    }
-    int64_t end = 20000 * kMillisecond;
-    EXPECT_NEAR(clock.positionMs(end), device.heardMs(end), 3);
-}
-
-TEST(MusicClock, SeekSetsThePositionNowAndTheDeviceCatchesUpWithIt) {
-    MusicClock clock(kRate, kBuffer);
-    clock.start(0, 0);
-    SimulatedDevice device(clock, 1.0, 0);
-    int64_t now = 0;
-    for (; now < 500 * kMillisecond; now += kMillisecond) {
-        device.runUntil(now);
-        clock.positionMs(now);
-    }
-    double offset = clock.seek(now, 60000);
-    EXPECT_EQ(clock.positionMs(now), 60000);
-    // Once the frames handed after the seek are the ones heard, the stream position the
-    // device plays (device frames plus the offset) is the clock's position.
-    for (now += kMillisecond; now < 1500 * kMillisecond; now += kMillisecond) {
-        device.runUntil(now);
-        clock.positionMs(now);
-    }
-    double streamHeardMs = device.heardMs(now) + offset * 1000.0 / kRate;
-    EXPECT_NEAR(clock.positionMs(now), streamHeardMs, 2);
-    EXPECT_NEAR(clock.positionMs(now), 61000, 3);
-
-    EXPECT_EQ(clock.stop(now), clock.positionMs(now + 500 * kMillisecond));
+    playback.setPaused(false);
+    playback.render(out.data(), 4096, 8192);
+    EXPECT_LT(std::abs(int(out[0])), 300) << "the music comes back from silence";
+    EXPECT_TRUE(map.musicAt(8192 + 100, 1, music));
+    EXPECT_EQ(music, 4096 + fade + 100) << "and moves on from where it stood";
 }

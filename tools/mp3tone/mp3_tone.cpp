@@ -36,8 +36,13 @@ std::vector<unsigned char> id3Title(const std::string& title) {
 std::vector<short> toneSamples(const ToneOptions& options, int frames) {
     std::vector<short> samples(static_cast<size_t>(frames) * options.channels);
     for (int i = 0; i < frames; ++i) {
-        double value =
-            kAmplitude * std::sin(2 * kPi * options.frequency * i / options.framesPerSecond);
+        double seconds = double(i) / options.framesPerSecond;
+        double interval = options.clickIntervalSeconds;
+        if (interval > 0 &&
+            seconds - std::floor(seconds / interval) * interval >= options.clickSeconds) {
+            continue; // between clicks
+        }
+        double value = kAmplitude * std::sin(2 * kPi * options.frequency * seconds);
         for (int c = 0; c < options.channels; ++c) {
             samples[static_cast<size_t>(i) * options.channels + c] = static_cast<short>(value);
         }

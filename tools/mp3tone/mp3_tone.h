@@ -1,4 +1,5 @@
-// Writes MP3 files of a sine tone, for the sound tests and the clock benchmark (libmp3lame).
+// Writes MP3 files of a sine tone or a click track, for the sound tests and the clock benchmark
+// (libmp3lame).
 #pragma once
 
 #include <string>
@@ -12,6 +13,10 @@ struct ToneOptions {
     double frequency = 440.0;
     bool variableBitrate = false;
     bool id3Tag = false; // an ID3v2 title tag in front of the first frame
+    // A click track when above 0: the tone sounds for clickSeconds at the start of every
+    // interval of this many seconds, with silence between.
+    double clickIntervalSeconds = 0;
+    double clickSeconds = 0.005;
 };
 
 // Encodes the tone into `path`; returns false, with the reason on standard error, on failure.

@@ -1,0 +1,181 @@
+// The picture in step with the sound heard, on real sound servers: a click track played through
+// the FSOUND calls on a private server's null sink, its monitor recorded, and the clock compared
+// with every click heard. The bounds are generous (the goal is 10 ms); the figures are printed.
+// Skips when no server can be started here.
+#include "sound/sound.h"
+#include "tools/clockbench/sound_server.h"
+#include "tools/clockbench/sync_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+using syncprobe::Figures;
+using syncprobe::PrivateSoundServer;
+using syncprobe::Scenario;
+using syncprobe::ServerKind;
+
+namespace {
+
+constexpr double kErrorBoundMs = 30;
+constexpr double kStepBeyondWallBoundMs = 2.5; // 2 ms, and the reads' own timing
+
+// Points libpulse at `address` for one test, and back afterwards.
+class ServerAddress {
+public:
+    explicit ServerAddress(const std::string& address) {
+        const char* old = std::getenv("PULSE_SERVER");
+        hadOld = old != nullptr;
+        oldValue = hadOld ? old : "";
+        setenv("PULSE_SERVER", address.c_str(), 1);
+    }
+    ~ServerAddress() {
+        if (hadOld) {
+            setenv("PULSE_SERVER", oldValue.c_str(), 1);
+        } else {
+            unsetenv("PULSE_SERVER");
+        }
+    }
+
+private:
+    bool hadOld;
+    std::string oldValue;
+};
+
+// The recording is trusted while the server's timing reports for it agree with when its data
+// arrived; a server that skipped a period under load (PipeWire does) breaks that for a while.
+constexpr double kRecordingConsistentMs = 15;
+
+Figures measureOnce(Scenario scenario, double seconds, PrivateSoundServer* server) {
+    syncprobe::RunOptions options;
+    options.scenario = scenario;
+    options.seconds = seconds;
+    options.killServer = [server] { server->kill(); };
+    return syncprobe::measure(options);
+}
+
+// One run, measured again once if its recording was not to be trusted (not for a kill run,
+// whose server is gone afterwards).
+Figures run(Scenario scenario, double seconds, PrivateSoundServer* server = nullptr) {
+    Figures figures = measureOnce(scenario, seconds, server);
+    if (scenario != Scenario::kKill &&
+        std::abs(figures.recordArrivalCheckMs) > kRecordingConsistentMs) {
+        std::printf("%s(the recording's timing disagreed with its data; measuring again)\n",
+                    syncprobe::describe(figures).c_str());
+        figures = measureOnce(scenario, seconds, server);
+    }
+    std::printf("%s", syncprobe::describe(figures).c_str());
+    for (const syncprobe::ClickError& click : figures.clicks) {
+        std::printf("  click heard at %7.1f ms: music %7.1f ms, clock %+5.1f ms\n", click.heardMs,
+                    click.musicMs, click.errorMs);
+    }
+    return figures;
+}
+
+void expectInStep(const Figures& figures, size_t clicksAtLeast) {
+    ASSERT_TRUE(figures.ok) << figures.problem;
+    EXPECT_EQ(figures.output, "pulse");
+    EXPECT_GE(figures.clicks.size(), clicksAtLeast);
+    for (const syncprobe::ClickError& click : figures.clicks) {
+        EXPECT_LE(std::abs(click.errorMs), kErrorBoundMs) << "click at music " << click.musicMs;
+    }
+    EXPECT_EQ(figures.backwardSteps, 0);
+    EXPECT_LE(figures.largestStepBeyondWallMs, kStepBeyondWallBoundMs);
+}
+
+// A fresh server of `kind`, or a skip that says why not.
+#define START_OR_SKIP(server, kind)                                                                \
+    do {                                                                                           \
+        std::string why;                                                                           \
+        if (!(server).start((kind), why)) {                                                        \
+            GTEST_SKIP() << "no " << syncprobe::serverKindName(kind)                               \
+                         << " server could be started here: " << why;                              \
+        }                                                                                          \
+    } while (0)
+
+// The warm server: the one scripts/run-tests started, else a private one, played on once.
+class WarmServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* shared = syncprobe::sharedServerAddress();
+        if (shared != nullptr) {
+            address = shared;
+        } else {
+            std::string why;
+            if (!own.start(ServerKind::kPulseAudio, why)) {
+                GTEST_SKIP() << "no PulseAudio server could be started here: " << why;
+            }
+            address = own.address();
+        }
+        pointed = std::make_unique<ServerAddress>(address);
+        syncprobe::measure(syncprobe::RunOptions()); // warms the server up
+    }
+
+    PrivateSoundServer own;
+    std::string address;
+    std::unique_ptr<ServerAddress> pointed;
+};
+
+} // namespace
+
+TEST(SoundSync, ColdStartOnPulseAudioIsInStepFromTheFirstClick) {
+    PrivateSoundServer server;
+    START_OR_SKIP(server, ServerKind::kPulseAudio);
+    ServerAddress pointed(server.address());
+    Figures figures = run(Scenario::kPlay, 4);
+    expectInStep(figures, 6);
+    EXPECT_LT(figures.startDelayMs, 500);
+}
+
+TEST(SoundSync, ColdStartOnPipeWireIsInStepFromTheFirstClick) {
+    PrivateSoundServer server;
+    START_OR_SKIP(server, ServerKind::kPipeWire);
+    ServerAddress pointed(server.address());
+    Figures figures = run(Scenario::kPlay, 4);
+    expectInStep(figures, 6);
+    EXPECT_LT(figures.startDelayMs, 500);
+}
+
+TEST_F(WarmServer, WarmStartIsInStepFromTheFirstClick) {
+    Figures figures = run(Scenario::kPlay, 4);
+    expectInStep(figures, 6);
+    EXPECT_LT(figures.startDelayMs, 500);
+}
+
+TEST_F(WarmServer, SeeksBackAndForwardStayInStep) {
+    Figures figures = run(Scenario::kSeek, 5);
+    expectInStep(figures, 7);
+    // Heard after the seeks: back to 1000 ms, then forward to 3000 ms.
+    bool heardBack = false, heardForward = false;
+    for (size_t i = 1; i < figures.clicks.size(); ++i) {
+        heardBack |= figures.clicks[i].musicMs < figures.clicks[i - 1].musicMs;
+        heardForward |= figures.clicks[i].musicMs - figures.clicks[i - 1].musicMs > 1000;
+    }
+    EXPECT_TRUE(heardBack && heardForward);
+}
+
+TEST_F(WarmServer, PauseStandsStillAndResumesInStep) {
+    Figures figures = run(Scenario::kPause, 4);
+    expectInStep(figures, 5);
+    std::printf("clock stood still for %.0f ms (paused for 700 ms)\n", figures.pausedClockMs);
+    EXPECT_NEAR(figures.pausedClockMs, 700, 100);
+}
+
+TEST(SoundSync, KilledServerLeavesTheClockOnRealTime) {
+    PrivateSoundServer server;
+    START_OR_SKIP(server, ServerKind::kPulseAudio);
+    ServerAddress pointed(server.address());
+    ::testing::internal::CaptureStderr();
+    Figures figures = run(Scenario::kKill, 4, &server);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    expectInStep(figures, 3);
+    std::printf("after the kill the clock ran at %.4f x real time\n", figures.rateAfterKill);
+    EXPECT_TRUE(figures.clockLeftServer);
+    EXPECT_NEAR(figures.rateAfterKill, 1.0, 0.01);
+    EXPECT_NE(said.find("lost the sound server"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+}

@@ -153,8 +153,8 @@ bool PulseOutput::connectContext(std::string& why) {
 }
 
 bool PulseOutput::connectStream(std::string& why) {
-    pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(framesPerSecond), 2};
-    stream = pa_stream_new(context, "Music", &spec, nullptr);
+    pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<uint32_t>(framesPerSecond), 2};
+    stream = pa_stream_new(context, "Music", &format, nullptr);
     if (stream == nullptr) {
         why = pa_strerror(pa_context_errno(context));
         return false;
@@ -164,9 +164,9 @@ bool PulseOutput::connectStream(std::string& why) {
     pa_stream_set_latency_update_callback(stream, timingArrived, this);
     pa_buffer_attr buffer;
     buffer.maxlength = static_cast<uint32_t>(-1);
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &spec));
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &format));
     buffer.prebuf = static_cast<uint32_t>(-1);
-    buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRefillUsec, &spec));
+    buffer.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRefillUsec, &format));
     buffer.fragsize = static_cast<uint32_t>(-1);
     // ADJUST_LATENCY makes the server size its own buffer to ours. NOTE: no
     // INTERPOLATE_TIMING: libpulse's interpolation reports frames heard before the stream has

@@ -69,14 +69,14 @@ bool MonitorRecorder::start(std::string& why) {
     }
     bool ready = pa_context_get_state(context) == PA_CONTEXT_READY;
     if (ready) {
-        pa_sample_spec spec{PA_SAMPLE_S16NE, kFramesPerSecond, 2};
-        stream = pa_stream_new(context, "Monitor", &spec, nullptr);
+        pa_sample_spec format{PA_SAMPLE_S16NE, kFramesPerSecond, 2};
+        stream = pa_stream_new(context, "Monitor", &format, nullptr);
         pa_stream_set_state_callback(stream, stateChanged, this);
         pa_stream_set_read_callback(stream, dataArrived, this);
         pa_stream_set_latency_update_callback(stream, timingArrived, this);
         pa_buffer_attr buffer{};
         buffer.maxlength = static_cast<uint32_t>(-1);
-        buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(2 * PA_USEC_PER_MSEC, &spec));
+        buffer.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(2 * PA_USEC_PER_MSEC, &format));
         pa_stream_connect_record(stream, "nullsink.monitor", &buffer, PA_STREAM_ADJUST_LATENCY);
         while (pa_stream_get_state(stream) == PA_STREAM_CREATING) {
             pa_threaded_mainloop_wait(loop);

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
             double seconds;
         };
         std::vector<Row> rows;
-        rows.push_back({"start, then seek 0:00 -> 2:30", secondsOf([&] { seek(150); })});
+        rows.push_back({"build again at 0:00 (reload)", secondsOf([&] { session.reload(); })});
+        rows.push_back({"seek 0:00 -> 2:30", secondsOf([&] { seek(150); })});
         rows.push_back({"seek +1 s (2:30 -> 2:31)", secondsOf([&] { seek(151); })});
         rows.push_back({"seek +10 s (2:31 -> 2:41)", secondsOf([&] { seek(161); })});
         rows.push_back({"seek back 2:41 -> 0:30", secondsOf([&] { seek(30); })});

@@ -16,14 +16,14 @@
     SCENE(CrashScene, crash, "crash", kCrashTriggers, kReadsCapture)                               \
     SCENE(EndCubeScene, endcube, "endcube", kNoTriggers, kReadsCapture)                            \
     SCENE(PlanesScene, planes, "planes", kNoTriggers, 0)                                           \
-    SCENE(R2texScene, r2tex, "render2texture", kNoTriggers, kWritesCapture)                        \
+    SCENE(R2texScene, r2tex, "render2texture", kNoTriggers, kWritesCapture | kCopiesFrame)         \
     SCENE(ParticlesScene, particles, "particles", kParticlesTriggers, 0)                           \
     SCENE(CreditsScene, credits, "credits", kAnyTrigger, 0)                                        \
     SCENE(GreetingsScene, greets, "greetings", kNoTriggers, 0)                                     \
     SCENE(BackgroundScene, background, "background", kBackgroundTriggers, 0)                       \
     SCENE(TFlyScene, tfly, "tfly", kNoTriggers, kReadsCapture)                                     \
     SCENE(StretchTransition, tstretch, "tstretch", kFadeTriggers, kReadsCapture)                   \
-    SCENE(RadialBlur, radialblur, "radialblur", kBlurTriggers, 0)                                  \
+    SCENE(RadialBlur, radialblur, "radialblur", kBlurTriggers, kCopiesFrame)                       \
     SCENE(BackgroundTex, backgroundtex, "backgroundtex", kPictureTriggers, 0)                      \
     SCENE(DesignMojs, designmojs, "designmojs", kAnyTrigger, 0)                                    \
     SCENE(CubesScene, cubes, "cubes", kCubesTriggers, 0)                                           \
@@ -52,6 +52,7 @@ struct TriggerInfo {
 enum SceneFlags {
     kReadsCapture = 1,  // shows the frame an earlier "render2texture" captured
     kWritesCapture = 2, // captures the frame drawn so far
+    kCopiesFrame = 4,   // copies the frame into a texture that a later frame shows
 };
 
 struct SceneInfo {

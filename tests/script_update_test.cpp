@@ -31,17 +31,6 @@ protected:
     Script script;
 };
 
-TEST_F(ScriptUpdate, NegativeTimeKeepsRunningButStillMovesLastTime) {
-    registerScenes();
-    read("<effect start=\"0\" end=\"5\" name=\"a\"/>");
-    EXPECT_EQ(script.update(-0.5f), 1);
-    EXPECT_TRUE(log.empty());
-    EXPECT_FLOAT_EQ(script.lastTime, -0.5f);
-    script.update(0.25f);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_FLOAT_EQ(log[0].delta, 0.75f);
-}
-
 TEST_F(ScriptUpdate, WindowIsStartInclusiveEndExclusive) {
     registerScenes();
     read("<effect start=\"2\" end=\"5\" name=\"a\"/>");
@@ -63,6 +52,16 @@ TEST_F(ScriptUpdate, WindowIsStartInclusiveEndExclusive) {
     EXPECT_EQ(log.size(), 2u);
     EXPECT_EQ(script.update(5.01f), 0);
     EXPECT_EQ(log.size(), 2u);
+
+    // A negative time keeps the demo running but paints nothing, and still moves the last time.
+    log.clear();
+    read("<effect start=\"0\" end=\"5\" name=\"a\"/>");
+    EXPECT_EQ(script.update(-0.5f), 1);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FLOAT_EQ(script.lastTime, -0.5f);
+    script.update(0.25f);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_FLOAT_EQ(log[0].delta, 0.75f);
 }
 
 TEST_F(ScriptUpdate, RepeatedTriggerFiresOverdueRepetitionsOnePerFrame) {
@@ -141,24 +140,20 @@ TEST_F(ScriptUpdate, DelayZeroFiresInConsecutiveFramesAndRepeatZeroNever) {
     EXPECT_EQ(twice, 2);
 }
 
-TEST_F(ScriptUpdate, UnregisteredSceneNeverPaintsNorFiresButCountsTowardTheEnd) {
-    registerScenes();
-    read("<effect start=\"0\" end=\"8\" name=\"nobody\"><trigger name=\"x\"/></effect>");
-    EXPECT_FLOAT_EQ(script.lastEnd, 8.0f);
-    EXPECT_EQ(script.update(4.0f), 1);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(script.effects[0]->triggers[0]->fired, 0);
-}
-
-TEST_F(ScriptUpdate, LaterRegistrationOfANameWinsAndLateRegistrationIsIgnored) {
+TEST_F(ScriptUpdate, LaterRegistrationOfANameWinsAndUnregisteredNamesOnlyCountTowardTheEnd) {
     script.addCallback("a", &a);
     script.addCallback("a", &b);
-    read("<effect start=\"0\" end=\"1\" name=\"a\"/><effect start=\"0\" end=\"1\" name=\"late\"/>");
+    read("<effect start=\"0\" end=\"1\" name=\"a\"/>"
+         "<effect start=\"0\" end=\"8\" name=\"late\"><trigger name=\"x\"/></effect>");
     RecordingCallback late{"late", &log};
     script.addCallback("late", &late);
     script.update(0.5f);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].scene, "b");
+    // The unregistered one never paints nor fires, but counts toward the end.
+    EXPECT_EQ(script.update(4.0f), 1);
+    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(script.effects[1]->triggers[0]->fired, 0);
 
     // A second read appends, and sees the registry as it is now.
     read("<effect start=\"0\" end=\"1\" name=\"late\"/>");
@@ -203,10 +198,6 @@ TEST_F(ScriptUpdate, ClearedScriptBuiltAgainRunsLikeANewOne) {
     EXPECT_EQ(log[2].kind, "paint");
     EXPECT_EQ(script.update(4.5f), 0);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ScriptUpdate, AllocatesOnlyTheTwoStringsOfEachFiring) {
     registerScenes();

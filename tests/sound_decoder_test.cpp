@@ -146,10 +146,6 @@ TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
     EXPECT_LT(played, size_t(honest.length()) + 3 * 1152); // plus the encoder's delay and padding
 }
 
-} // namespace
-
-namespace {
-
 // An ID3v2 header declaring `size` bytes of tag after it (sizes are 7 bits a byte).
 std::string id3Header(size_t size) {
     return std::string("ID3\x03\x00\x00", 6) + char((size >> 21) & 0x7f) +

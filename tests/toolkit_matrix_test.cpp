@@ -73,20 +73,7 @@ TEST(Matrix, ScaleAppliesToTheTranslationToo) {
     EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 1, 1)), 4, 6, 8, kTolerance);
 }
 
-TEST(Matrix, SinglePointTransformIgnoresTheTranslation) {
-    Matrix matrix;
-    matrix.reset();
-    matrix.translate(5, 5, 5);
-    Point3D direction(1, 0, 0);
-    matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 1, 0, 0, kTolerance);
-
-    matrix.rotateZ(kHalfPi);
-    matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 0, 1, 0, kTolerance);
-}
-
-TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
+TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndASinglePointTakesNoTranslation) {
     Matrix matrix;
     matrix.reset();
     matrix.rotateZ(kHalfPi);
@@ -109,6 +96,17 @@ TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
     matrix.transform(src, dst, 1, 1); // same index in both arrays
     EXPECT_POINT_NEAR(dst[0], -1, -1, -1, kTolerance);
     EXPECT_POINT_NEAR(dst[1], 5, 4, 6, kTolerance);
+
+    Matrix single;
+    single.reset();
+    single.translate(5, 5, 5);
+    Point3D direction(1, 0, 0);
+    single.transform(direction);
+    EXPECT_POINT_NEAR(direction, 1, 0, 0, kTolerance);
+
+    single.rotateZ(kHalfPi);
+    single.transform(direction);
+    EXPECT_POINT_NEAR(direction, 0, 1, 0, kTolerance);
 }
 
 TEST(Point3D, NormalizeIsUnguardedEqualityExactAndPlusEqualsReturnsACopy) {

@@ -97,6 +97,10 @@ TEST(ParticlesScene, EnlargeSwellsTheSpritesThenSinksAtThreePerSecond) {
     isolateCentreSprite(scene, 10.0f);
     scene.trigger(10.0f, "enlarge", "2");
     EXPECT_NEAR(measuredRadius(scene, 10.0f), 3.0f * kHalfPeakRadius, 1.5f);
+    // Frames in between do not speed the sinking up.
+    paintFrame(scene, 10.1f);
+    paintFrame(scene, 10.2f);
+    EXPECT_NEAR(measuredRadius(scene, 10.3f), 2.1f * kHalfPeakRadius, 1.5f);
     EXPECT_NEAR(measuredRadius(scene, 10.5f), 1.5f * kHalfPeakRadius, 1.5f);
     EXPECT_NEAR(measuredRadius(scene, 10.667f), kHalfPeakRadius, 1.5f);
     EXPECT_NEAR(measuredRadius(scene, 12.0f), kHalfPeakRadius, 1.5f);

@@ -33,11 +33,11 @@ TEST_F(DemoBadFiles, UnreadableTimelinesFailAndEmptyOnesEndTheDemoAtItsFirstFram
     EXPECT_EQ(demo.errors(), "script.odml: cannot read the timeline: Is a directory\n");
     ASSERT_EQ(runCommand("rmdir '" + path("script.odml") + "'"), 0);
 
-    // The reader reports nothing: a picture and music read as a timeline each leave it
-    // empty, and the demo ends as soon as the music has begun.
-
-    for (const std::string& garbage : {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x04\0", 20),
-                                       readFile(path("music.mp3"))}) {
+    // The reader reports nothing: an empty file, and a picture and music read as a timeline,
+    // each leave it empty, and the demo ends as soon as the music has begun.
+    for (const std::string& garbage :
+         {std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x04\0", 20),
+          readFile(path("music.mp3"))}) {
         writeFile(path("script.odml"), garbage);
         EXPECT_EQ(runToTheEnd(), 0) << demo.output();
         EXPECT_LT(demo.secondsSinceStart(), 10.0);

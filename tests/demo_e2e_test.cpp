@@ -34,14 +34,6 @@ TEST_F(DemoEndToEnd, PrintsProgressInOrderAndEndsWithTheTimeline) {
     EXPECT_EQ(output.find("Resolution"), std::string::npos) << "windowed runs switch nothing";
 }
 
-TEST_F(DemoEndToEnd, EmptyTimelineEndsAtOnce) {
-    // A missing one is a failure, as DemoBadFiles checks.
-    writeFile(directory + "/script.odml", "");
-    startDemo();
-    EXPECT_EQ(demo.wait(20), 0) << demo.output();
-    EXPECT_LT(demo.secondsSinceStart(), 10.0);
-}
-
 TEST_F(DemoEndToEnd, MissingMusicEndsWithTheSoundError) {
     std::remove((directory + "/music.mp3").c_str());
     writeFile(directory + "/script.odml", timelineOf(60));

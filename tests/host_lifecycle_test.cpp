@@ -1,36 +1,14 @@
-// The host's pieces that need no running demo: the base GL state, the projection, the music
-// clock's conversion and the sound error texts.
+// The host's pieces that need no running demo: the base GL state and the projection.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
-#include "host/demo_player.h"
 #include "host/host_window.h"
-#include "tests/gl_test_context.h"
+#include "tests/render_support.h"
 
 #include <GL/gl.h>
 
-#include <string>
-
 namespace {
-
-TEST(SoundErrorText, CoversTheTableAndNothingElse) {
-    EXPECT_STREQ(FMOD_ErrorString(0), "No errors");
-    EXPECT_STREQ(FMOD_ErrorString(9), "File not found");
-    EXPECT_STREQ(FMOD_ErrorString(12), "Not enough memory ");
-    EXPECT_STREQ(FMOD_ErrorString(18), "Required Mediaplayer codec is not installed");
-    EXPECT_STREQ(FMOD_ErrorString(19), "Unknown error");
-    EXPECT_STREQ(FMOD_ErrorString(-1), "Unknown error");
-}
-
-TEST(MusicClock, MillisecondsBecomeTimelineSecondsAndTheEndIsInclusive) {
-    EXPECT_FLOAT_EQ(musicSeconds(1500), 1.5f);
-    std::string timeline = "<effect start=\"0\" end=\"200\" name=\"none\"/>";
-    script.parse(reinterpret_cast<const unsigned char*>(timeline.data()),
-                 static_cast<unsigned int>(timeline.size()));
-    EXPECT_EQ(script.update(musicSeconds(200000)), 1);
-    EXPECT_EQ(script.update(musicSeconds(200001)), 0);
-}
 
 TEST(BaseGLState, InitGLLeavesWhatScenesRelyOn) {
     REQUIRE_GL_CONTEXT();

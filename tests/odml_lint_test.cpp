@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <sys/stat.h>
 
@@ -38,6 +39,12 @@ protected:
 
     std::string directory;
 };
+
+// Each part is in the text (a warning line ends with "\n" where the caller gives one).
+void expectFound(const std::string& text, std::initializer_list<std::string> parts) {
+    for (const std::string& part : parts)
+        EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\nin:\n" << text;
+}
 
 const char kClean[] = "<?xml version=\"1.0\"?>\n"
                       "<!-- the opening -->\n"
@@ -134,32 +141,29 @@ TEST_F(OdmlLint, ReaderDegradationsAreReportedWhereTheyHappen) {
                       "<effect start=\"3\" end=\"4\" name=\"fade\"/>\n");
     LintRun run = lint("bad.odml");
     EXPECT_EQ(run.status, 1);
-    for (const char* expected :
-         {"bad.odml:1:1: warning: unrecognised tag '<Effect'; ignored (tag names are lower case)",
-          "bad.odml:2:1: warning: unrecognised tag '<effect'; ignored ('effect' must be followed "
-          "by a space)",
-          "bad.odml:4:39: warning: blanks around '=' in attribute 'start'; ignored",
-          "bad.odml:4:51: warning: unknown attribute 'bad'; ignored",
-          "bad.odml:5:10: warning: attribute 'start' uses single quotes; ignored",
-          "bad.odml:5:32: warning: text 'value=\"in\"' is skipped: attributes must be separated "
-          "by a space",
-          "bad.odml:6:10: warning: start value '2.5x' is read only as '2.5'",
-          "bad.odml:6:23: warning: repeat value 'abc' is not a number; 0 is used",
-          "bad.odml:6:1: warning: trigger can never fire: repeat is 0",
-          "bad.odml:7:1: warning: closing tag '</fade>' ends the current effect",
-          "bad.odml:8:1: warning: trigger outside any effect; dropped",
-          "bad.odml:9:33: warning: no scene is named 'twistr'; the effect paints nothing (did "
-          "you mean 'twister'?)",
-          "bad.odml:10:1: warning: unrecognised tag '<efect'; ignored (did you mean '<effect'?)",
-          "bad.odml:10:27: warning: unknown attribute 'Start'; ignored (did you mean 'start'?)",
-          "bad.odml:10:51: warning: no scene is named 'Cubes'; the effect paints nothing (did "
-          "you mean 'cubes'?)",
-          "bad.odml:10:58: warning: attribute 'end' given again; the later value is used",
-          "bad.odml:11:1: warning: text outside tags ends the reading; 46 bytes ignored"}) {
-        EXPECT_NE(run.err.find(std::string(expected) + "\n"), std::string::npos)
-            << "missing: " << expected << "\nin:\n"
-            << run.err;
-    }
+    expectFound(
+        run.err,
+        {"bad.odml:1:1: warning: unrecognised tag '<Effect'; ignored (tag names are lower case)\n",
+         "bad.odml:2:1: warning: unrecognised tag '<effect'; ignored ('effect' must be followed "
+         "by a space)\n",
+         "bad.odml:4:39: warning: blanks around '=' in attribute 'start'; ignored\n",
+         "bad.odml:4:51: warning: unknown attribute 'bad'; ignored\n",
+         "bad.odml:5:10: warning: attribute 'start' uses single quotes; ignored\n",
+         "bad.odml:5:32: warning: text 'value=\"in\"' is skipped: attributes must be separated "
+         "by a space\n",
+         "bad.odml:6:10: warning: start value '2.5x' is read only as '2.5'\n",
+         "bad.odml:6:23: warning: repeat value 'abc' is not a number; 0 is used\n",
+         "bad.odml:6:1: warning: trigger can never fire: repeat is 0\n",
+         "bad.odml:7:1: warning: closing tag '</fade>' ends the current effect\n",
+         "bad.odml:8:1: warning: trigger outside any effect; dropped\n",
+         "bad.odml:9:33: warning: no scene is named 'twistr'; the effect paints nothing (did "
+         "you mean 'twister'?)\n",
+         "bad.odml:10:1: warning: unrecognised tag '<efect'; ignored (did you mean '<effect'?)\n",
+         "bad.odml:10:27: warning: unknown attribute 'Start'; ignored (did you mean 'start'?)\n",
+         "bad.odml:10:51: warning: no scene is named 'Cubes'; the effect paints nothing (did "
+         "you mean 'cubes'?)\n",
+         "bad.odml:10:58: warning: attribute 'end' given again; the later value is used\n",
+         "bad.odml:11:1: warning: text outside tags ends the reading; 46 bytes ignored\n"});
     EXPECT_EQ(run.out, "");
 }
 
@@ -167,33 +171,20 @@ TEST_F(OdmlLint, CutOffTagsAndMissingQuotes) {
     write("cut.odml", "<effect start=\"0\" end=\"3\" name=\"lines\">\n"
                       "<trigger name=\"x\" value=\"unclosed/>\n"
                       "<effect start=\"0\" end=\"3\" name=\"lin");
-    LintRun run = lint("cut.odml");
-    EXPECT_NE(run.err.find("cut.odml:2:19: warning: missing closing quote"), std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("cut.odml:3:1: warning: tag is cut off by the end of the file"),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("cut.odml:3:27: warning: missing closing quote"), std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("cut.odml:2:10: warning: scene 'lines' does not act on trigger 'x'; it "
-                           "ignores all triggers"),
-              std::string::npos)
-        << run.err;
-}
-
-TEST_F(OdmlLint, ClosingTagCutOffByTheEndOfTheFile) {
-    // The warning quotes the tag; it must stop at the file's last byte (the sanitizer build
-    // of the linter catches a read past it).
+    expectFound(lint("cut.odml").err,
+                {"cut.odml:2:19: warning: missing closing quote",
+                 "cut.odml:3:1: warning: tag is cut off by the end of the file",
+                 "cut.odml:3:27: warning: missing closing quote",
+                 "cut.odml:2:10: warning: scene 'lines' does not act on trigger 'x'; it ignores "
+                 "all triggers"});
+    // The warning quotes the closing tag; it must stop at the file's last byte (the sanitizer
+    // build of the linter catches a read past it).
     write("closing.odml", "<effect start=\"0\" end=\"3\" name=\"lines\"></trig");
-    LintRun run = lint("closing.odml");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("closing.odml:1:40: warning: closing tag '</trig' ends the current "
-                           "effect\n"),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("closing.odml:1:40: warning: tag is cut off by the end of the file"),
-              std::string::npos)
-        << run.err;
+    LintRun closing = lint("closing.odml");
+    EXPECT_EQ(closing.status, 1);
+    expectFound(closing.err,
+                {"closing.odml:1:40: warning: closing tag '</trig' ends the current effect\n",
+                 "closing.odml:1:40: warning: tag is cut off by the end of the file"});
 }
 
 TEST_F(OdmlLint, TimelineLogicWarnings) {
@@ -207,21 +198,18 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
                         "<effect start=\"1\" end=\"2\" name=\"tfly\"/>\n"
                         "<effect start=\"9\" end=\"12\" name=\"endcube\"/>\n");
     LintRun run = lint("logic.odml");
-    for (const char* expected :
-         {"logic.odml:1:1: warning: effect ends at 5 s, not after its start at 5 s; it never "
-          "paints",
-          "logic.odml:2:1: warning: no 'render2texture' effect earlier in the file is active at "
-          "0 s, so 'crash' shows no fresh capture",
-          "logic.odml:3:1: warning: trigger can never fire: it is due 4 s into an effect of 4 s",
-          "logic.odml:4:1: warning: only 3 of 5 repetitions are due before the effect ends",
-          "logic.odml:5:20: warning: scene 'crash' does not act on trigger 'colour' (did you "
-          "mean 'color'?)",
-          "logic.odml:9:1: warning: no 'render2texture' effect earlier in the file is active at "
-          "9 s, so 'endcube' shows no fresh capture"}) {
-        EXPECT_NE(run.err.find(std::string(expected) + "\n"), std::string::npos)
-            << "missing: " << expected << "\nin:\n"
-            << run.err;
-    }
+    expectFound(
+        run.err,
+        {"logic.odml:1:1: warning: effect ends at 5 s, not after its start at 5 s; it never "
+         "paints\n",
+         "logic.odml:2:1: warning: no 'render2texture' effect earlier in the file is active at "
+         "0 s, so 'crash' shows no fresh capture\n",
+         "logic.odml:3:1: warning: trigger can never fire: it is due 4 s into an effect of 4 s\n",
+         "logic.odml:4:1: warning: only 3 of 5 repetitions are due before the effect ends\n",
+         "logic.odml:5:20: warning: scene 'crash' does not act on trigger 'colour' (did you "
+         "mean 'color'?)\n",
+         "logic.odml:9:1: warning: no 'render2texture' effect earlier in the file is active at "
+         "9 s, so 'endcube' shows no fresh capture\n"});
     EXPECT_EQ(run.err.find("logic.odml:8:"), std::string::npos) << run.err;
 }
 
@@ -250,27 +238,25 @@ TEST_F(OdmlLint, TriggerValuesAreCheckedAsTheScenesReadThem) {
                          "</effect>\n");
     LintRun run = lint("--explain values.odml");
     EXPECT_EQ(run.status, 1);
-    for (const char* expected :
-         {"values.odml:2:24: warning: value 'lots' of trigger 'amount' is not a number; "
-          "'radialblur' reads 0\n"
-          "    2 | <trigger name=\"amount\" value=\"lots\"/>\n"
-          "      |                        ^\n"
-          "note: see \"radialblur\" under \"The scenes\" in docs/timeline.md\n",
-          "values.odml:3:22: warning: value '1.5x' of trigger 'step' is read only as '1.5'\n",
-          "values.odml:4:1: warning: trigger starts at -1 s: its times count from the effect's "
-          "start, so it fires in the effect's first frame\n",
-          "values.odml:8:22: warning: value 'sideways' of trigger 'mode' is not 'in' or 'out'; "
-          "'fade' takes it as 'out'\n",
-          "values.odml:9:22: warning: value 'In' of trigger 'mode' is not 'in' or 'out'; 'fade' "
-          "takes it as 'out' (did you mean 'in'?)\n",
-          "values.odml:10:1: warning: trigger 'mode' has no value; 'fade' takes it as 'out'\n",
-          "values.odml:13:25: warning: value '2' of trigger 'texture' is outside 0 to 1; "
-          "'backgroundtex' ignores the trigger\n",
-          "values.odml:17:22: warning: value 'fast' of the trigger is not a number; 'intro' "
-          "reads 0\n"}) {
-        EXPECT_NE(run.err.find(expected), std::string::npos) << "missing: " << expected << "\nin:\n"
-                                                             << run.err;
-    }
+    expectFound(
+        run.err,
+        {"values.odml:2:24: warning: value 'lots' of trigger 'amount' is not a number; "
+         "'radialblur' reads 0\n"
+         "    2 | <trigger name=\"amount\" value=\"lots\"/>\n"
+         "      |                        ^\n"
+         "note: see \"radialblur\" under \"The scenes\" in docs/timeline.md\n",
+         "values.odml:3:22: warning: value '1.5x' of trigger 'step' is read only as '1.5'\n",
+         "values.odml:4:1: warning: trigger starts at -1 s: its times count from the effect's "
+         "start, so it fires in the effect's first frame\n",
+         "values.odml:8:22: warning: value 'sideways' of trigger 'mode' is not 'in' or 'out'; "
+         "'fade' takes it as 'out'\n",
+         "values.odml:9:22: warning: value 'In' of trigger 'mode' is not 'in' or 'out'; 'fade' "
+         "takes it as 'out' (did you mean 'in'?)\n",
+         "values.odml:10:1: warning: trigger 'mode' has no value; 'fade' takes it as 'out'\n",
+         "values.odml:13:25: warning: value '2' of trigger 'texture' is outside 0 to 1; "
+         "'backgroundtex' ignores the trigger\n",
+         "values.odml:17:22: warning: value 'fast' of the trigger is not a number; 'intro' "
+         "reads 0\n"});
     for (const char* clean : {"values.odml:14:", "values.odml:18:", "values.odml:21:"})
         EXPECT_EQ(run.err.find(clean), std::string::npos) << run.err;
 }
@@ -294,14 +280,14 @@ TEST_F(OdmlLint, TimesPastTheMusicAreWarnedWithMusicGivenOrBesideTheTimeline) {
     LintRun given = lint("--music tone.mp3 late.odml");
     EXPECT_EQ(given.status, 1);
     for (const char* expected : kLate)
-        EXPECT_NE(given.err.find(expected), std::string::npos) << expected << "\n" << given.err;
+        expectFound(given.err, {expected});
     EXPECT_EQ(given.err.find("late.odml:1:"), std::string::npos) << given.err;
     EXPECT_EQ(given.err.find("late.odml:3:"), std::string::npos) << given.err;
 
     ASSERT_EQ(runCommand("cd '" + directory + "' && mv tone.mp3 music.mp3"), 0);
     LintRun beside = lint("late.odml");
     for (const char* expected : kLate)
-        EXPECT_NE(beside.err.find(expected), std::string::npos) << expected << "\n" << beside.err;
+        expectFound(beside.err, {expected});
 }
 
 TEST_F(OdmlLint, DumpShowsWhatTheReaderStores) {

@@ -15,9 +15,8 @@ namespace testpng {
 namespace {
 
 void appendUint32(std::vector<unsigned char>& out, unsigned int value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
+    for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<unsigned char>(value >> shift));
-    }
 }
 
 void appendChunk(std::vector<unsigned char>& out, const char* type,
@@ -40,6 +39,7 @@ void writeRows(const std::string& path, int width, int height, int colorType, in
     png_init_io(png, file);
     png_set_IHDR(png, info, width, height, bitDepth, colorType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 1); // the scenes' 1024 x 1024 pictures are written per test
     png_write_info(png, info);
     std::vector<unsigned char> row(png_get_rowbytes(png, info));
     for (int y = 0; y < height; ++y) {
@@ -60,10 +60,19 @@ std::string temporaryPath(const std::string& name) {
 
 void writeImage(const std::string& path, int width, int height, int colorType, int bitDepth) {
     writeRows(path, width, height, colorType, bitDepth, [](std::vector<unsigned char>& row, int y) {
-        for (size_t i = 0; i < row.size(); ++i) {
+        for (size_t i = 0; i < row.size(); ++i)
             row[i] = static_cast<unsigned char>(i * 7 + y * 13);
-        }
     });
+}
+
+void writePixels(const std::string& path, int width, int height, bool alpha,
+                 const PixelFill& fill) {
+    const int components = alpha ? 4 : 3;
+    writeRows(path, width, height, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, 8,
+              [&](std::vector<unsigned char>& row, int y) {
+                  for (int x = 0; x < width; ++x)
+                      fill(x, y, &row[static_cast<size_t>(x) * components]);
+              });
 }
 
 void writeNoise(const std::string& path, int width, int height) {
@@ -73,18 +82,6 @@ void writeNoise(const std::string& path, int width, int height) {
                   for (unsigned char& sample : row) {
                       state = state * 1103515245u + 12345u;
                       sample = static_cast<unsigned char>(state >> 16);
-                  }
-              });
-}
-
-void writeSolid(const std::string& path, int width, int height, unsigned char red,
-                unsigned char green, unsigned char blue) {
-    writeRows(path, width, height, PNG_COLOR_TYPE_RGB, 8,
-              [=](std::vector<unsigned char>& row, int) {
-                  for (size_t i = 0; i + 2 < row.size(); i += 3) {
-                      row[i] = red;
-                      row[i + 1] = green;
-                      row[i + 2] = blue;
                   }
               });
 }
@@ -119,9 +116,8 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
 Decoded decodeReference(const std::string& path) {
     Decoded decoded;
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    if (file == nullptr)
         return decoded;
-    }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)) == 0) {
@@ -132,9 +128,8 @@ Decoded decodeReference(const std::string& path) {
         decoded.components = png_get_channels(png, info);
         const size_t rowBytes = png_get_rowbytes(png, info);
         png_bytepp rows = png_get_rows(png, info);
-        for (int y = 0; y < decoded.height; ++y) {
+        for (int y = 0; y < decoded.height; ++y)
             decoded.pixels.insert(decoded.pixels.end(), rows[y], rows[y] + rowBytes);
-        }
     }
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);

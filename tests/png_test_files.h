@@ -1,6 +1,7 @@
 // PNG files made at test time for the loader's tests, and an independent reference decode.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,12 @@ std::string temporaryPath(const std::string& name);
 // row offset shows. colorType is a PNG_COLOR_TYPE_*, bitDepth 8 or 16.
 void writeImage(const std::string& path, int width, int height, int colorType, int bitDepth);
 
+// Writes an 8-bit RGB or RGBA PNG whose pixel (x, y), counted from the top-left, fill sets.
+using PixelFill = std::function<void(int x, int y, unsigned char* pixel)>;
+void writePixels(const std::string& path, int width, int height, bool alpha, const PixelFill& fill);
+
 // Writes 8-bit RGB pixels that barely compress, so the image data spans most of the file.
 void writeNoise(const std::string& path, int width, int height);
-
-// An 8-bit RGB picture of one colour, for scenes' background pictures.
-void writeSolid(const std::string& path, int width, int height, unsigned char red,
-                unsigned char green, unsigned char blue);
 
 // A small 8-bit RGB file whose header declares the given size, followed by a token IDAT.
 std::vector<unsigned char> declaredSizeFile(unsigned int width, unsigned int height);

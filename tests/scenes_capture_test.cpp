@@ -1,6 +1,6 @@
 // The scenes around the captured frame: "render2texture" and the scenes that draw its
 // capture back ("fade", "tstretch", "tfly"), and the feedback blur "radialblur".
-#include "tests/picture_scene_support.h"
+#include "tests/render_support.h"
 
 #include "framework/script.h"
 #include "scenes/fade_scene.h"
@@ -11,15 +11,13 @@
 
 #include <GL/gl.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
-using picturetest::drawGradient;
-using picturetest::fillRect;
-using picturetest::gradientAt;
-using picturetest::startFrame;
-using testgl::Rgb;
+using namespace testgl;
 
 const Rgb kBlack{0, 0, 0};
 const Rgb kWhite{255, 255, 255};
@@ -36,57 +34,73 @@ Rgb mix(Rgb top, Rgb below, float alpha) {
 const int kProbes[][2] = {{1, 1},     {798, 1},  {1, 598},   {798, 598}, {400, 300},
                           {123, 456}, {678, 90}, {250, 520}, {560, 222}, {17, 301}};
 
-TEST(CaptureAndFade, CaptureClearsTheFrameAndFadeShowsItBackPixelForPixel) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
-    FadeScene fade;
+void expectPixels(std::initializer_list<std::pair<int, int>> points, Rgb colour, int tolerance) {
+    for (const auto& [x, y] : points)
+        EXPECT_PIXEL_NEAR(x, y, colour, tolerance);
+}
 
+void expectGradient(int tolerance) {
+    for (const auto& probe : kProbes)
+        EXPECT_PIXEL_NEAR(probe[0], probe[1], gradientAt(probe[0], probe[1]), tolerance);
+}
+
+// A capture scene and the texture it fills, with a known frame captured.
+class Captured : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_GL_CONTEXT();
+        r2texScene = std::make_unique<R2texScene>(); // its texture needs the context
+    }
+    void capture(Rgb colour) {
+        startFrame();
+        fillRect(0, 0, 800, 600, colour);
+        r2tex().paint(0, 0, 0);
+    }
+    void captureGradient() {
+        startFrame();
+        drawGradient();
+        r2tex().paint(0, 0, 0);
+    }
+    R2texScene& r2tex() { return *r2texScene; }
+
+    std::unique_ptr<R2texScene> r2texScene;
+};
+
+using CaptureAndFade = Captured;
+
+TEST_F(CaptureAndFade, CaptureClearsTheFrameAndFadeShowsItBackPixelForPixel) {
+    FadeScene fade;
     // Before any capture the texture is black.
     startFrame();
     fillRect(0, 0, 800, 600, kWhite);
     fade.paint(0, 0, 0);
     EXPECT_PIXEL_NEAR(400, 300, kBlack, 1);
 
-    startFrame();
-    drawGradient();
-    capture.paint(0, 0, 0);
+    captureGradient();
     EXPECT_PIXEL_NEAR(400, 300, kBlack, 0);
     EXPECT_PIXEL_NEAR(799, 599, kBlack, 0);
     fillRect(0, 0, 800, 600, kBackdrop);
     fade.paint(0, 0, 0);
-    for (const auto& probe : kProbes)
-        EXPECT_PIXEL_NEAR(probe[0], probe[1], gradientAt(probe[0], probe[1]), 2);
+    expectGradient(2);
 
     // Halfway through a fade out, half of the capture over what was drawn after it.
     fillRect(0, 0, 800, 600, kBackdrop);
     fade.paint(1.0f, 0, 0.5f);
     EXPECT_PIXEL_NEAR(123, 456, mix(gradientAt(123, 456), kBackdrop, 0.5f), 2);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
 
-TEST(CaptureAndFade, SecondCaptureInAFrameSeesOnlyWhatWasDrawnSinceTheFirst) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
-    FadeScene fade;
-    startFrame();
-    fillRect(0, 0, 800, 600, kWhite);
-    capture.paint(0, 0, 0);
+    // A second capture in a frame sees only what was drawn since the first.
+    capture(kWhite);
     fillRect(0, 0, 400, 600, Rgb{0, 200, 0});
-    capture.paint(0, 0, 0);
+    r2tex().paint(0, 0, 0);
     fade.paint(0, 0, 0);
     EXPECT_PIXEL_NEAR(100, 300, (Rgb{0, 200, 0}), 1);
     EXPECT_PIXEL_NEAR(700, 300, kBlack, 1);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(CaptureAndFade, OnlyExactlyInFadesIn) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
+TEST_F(CaptureAndFade, OnlyExactlyInFadesIn) {
     FadeScene fade;
-    startFrame();
-    fillRect(0, 0, 800, 600, kWhite);
-    capture.paint(0, 0, 0);
-
+    capture(kWhite);
     struct Case {
         const char* name;
         const char* value;
@@ -111,12 +125,10 @@ TEST(CaptureAndFade, OnlyExactlyInFadesIn) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(CaptureAndFade, ModeHoldsIntoTheNextFadeEffect) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
+TEST_F(CaptureAndFade, ModeHoldsIntoTheNextFadeEffect) {
     FadeScene fade;
     tarvo64k::Script timeline;
-    timeline.addCallback("render2texture", &capture);
+    timeline.addCallback("render2texture", &r2tex());
     timeline.addCallback("fade", &fade);
     // White is captured every frame; the fades draw it back over the cleared frame.
     const std::string text = "<effect start=\"0\" end=\"4\" name=\"render2texture\"/>"
@@ -129,100 +141,65 @@ TEST(CaptureAndFade, ModeHoldsIntoTheNextFadeEffect) {
         startFrame();
         fillRect(0, 0, 800, 600, kWhite);
         timeline.update(time);
-        SCOPED_TRACE(time);
         const int expected = time == 2.5f ? 127 : 0;
-        EXPECT_PIXEL_NEAR(400, 300, (Rgb{expected, expected, expected}), 2);
+        EXPECT_PIXEL_NEAR(400, 300, (Rgb{expected, expected, expected}), 2) << time;
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(StretchTransition, SqueezesToAHalfHeightBandThenNarrowsToAThinStrip) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
-    StretchTransition stretch;
-    startFrame();
-    fillRect(0, 0, 800, 600, kWhite);
-    capture.paint(0, 0, 0);
+using StretchTransition = Captured;
 
+TEST_F(StretchTransition, SqueezesToAHalfHeightBandThenNarrowsToAThinStrip) {
+    ::StretchTransition stretch;
+    capture(kWhite);
     // Blending is off, so the band is opaque whatever its alpha.
     glDisable(GL_BLEND);
     stretch.paint(0, 0, 0.25f);
-    for (int x : {2, 400, 797})
-        EXPECT_PIXEL_NEAR(x, 300, kWhite, 1);
-    EXPECT_PIXEL_NEAR(400, 445, kWhite, 1);
-    EXPECT_PIXEL_NEAR(400, 155, kWhite, 1);
-    EXPECT_PIXEL_NEAR(400, 455, kBlack, 1);
-    EXPECT_PIXEL_NEAR(400, 145, kBlack, 1);
+    expectPixels({{2, 300}, {400, 300}, {797, 300}, {400, 445}, {400, 155}}, kWhite, 1);
+    expectPixels({{400, 455}, {400, 145}}, kBlack, 1);
 
+    // About 2 % of 600 rows high and half the width, about the centre.
     startFrame();
     stretch.paint(0, 0, 0.75f);
-    // About 2 % of 600 rows high and half the width, about the centre.
-    for (int x : {205, 400, 595})
-        EXPECT_PIXEL_NEAR(x, 300, kWhite, 1);
-    EXPECT_PIXEL_NEAR(400, 304, kWhite, 1);
-    EXPECT_PIXEL_NEAR(400, 309, kBlack, 1);
-    EXPECT_PIXEL_NEAR(400, 291, kBlack, 1);
-    EXPECT_PIXEL_NEAR(195, 300, kBlack, 1);
-    EXPECT_PIXEL_NEAR(605, 300, kBlack, 1);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
+    expectPixels({{205, 300}, {400, 300}, {595, 300}, {400, 304}}, kWhite, 1);
+    expectPixels({{400, 309}, {400, 291}, {195, 300}, {605, 300}}, kBlack, 1);
 
-TEST(StretchTransition, AlphaShowsOnlyWhenAnEarlierEffectLeftBlendingOn) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
-    StretchTransition stretch;
-    startFrame();
-    fillRect(0, 0, 800, 600, kWhite);
-    capture.paint(0, 0, 0);
-
+    // Its alpha shows only when an earlier effect left blending on, which it leaves alone.
+    capture(kWhite);
     glEnable(GL_BLEND);
     stretch.paint(0, 0, 0.25f);
     EXPECT_PIXEL_NEAR(400, 300, mix(kWhite, kBlack, 0.75f), 2);
-    // It neither switched blending on nor off.
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-
     stretch.trigger(0, "mode", "in");
     glClear(GL_COLOR_BUFFER_BIT);
     stretch.paint(0, 0, 0.25f);
     EXPECT_PIXEL_NEAR(400, 300, mix(kWhite, kBlack, 0.25f), 2);
+    expectGlState({GL_BLEND}, {});
     glDisable(GL_BLEND);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(TFly, StartsAsTheCapturedFrameExactly) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
+using TFly = Captured;
+
+TEST_F(TFly, StartsAsTheCapturedFrameAndHalfwayIsSmallUpsideDownAndHalfFaded) {
     TFlyScene fly;
-    startFrame();
-    drawGradient();
-    capture.paint(0, 0, 0);
+    captureGradient();
     fly.paint(0, 0, 0);
-    for (const auto& probe : kProbes)
-        EXPECT_PIXEL_NEAR(probe[0], probe[1], gradientAt(probe[0], probe[1]), 2);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
+    expectGradient(2);
 
-TEST(TFly, HalfwayTheCardIsSmallUpsideDownAndHalfFaded) {
-    REQUIRE_GL_CONTEXT();
-    R2texScene capture;
-    TFlyScene fly;
     startFrame();
     fillRect(0, 300, 800, 300, Rgb{255, 0, 0});
     fillRect(0, 0, 800, 300, Rgb{0, 0, 255});
-    capture.paint(0, 0, 0);
+    r2tex().paint(0, 0, 0);
     // Culling on: the card shows its back after half a turn about x.
     glEnable(GL_CULL_FACE);
     fly.paint(0, 0, 0.5f);
     // Centred at (1.875, 0, -14.914): window x 426 to 556, y 252 to 348.
     EXPECT_PIXEL_NEAR(491, 320, (Rgb{0, 0, 127}), 2);
     EXPECT_PIXEL_NEAR(491, 280, (Rgb{127, 0, 0}), 2);
-    for (int x : {400, 580})
-        EXPECT_PIXEL_NEAR(x, 300, kBlack, 0);
-    EXPECT_PIXEL_NEAR(491, 360, kBlack, 0);
+    expectPixels({{400, 300}, {580, 300}, {491, 360}}, kBlack, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(RadialBlur, StartsBlackAndAtAmountZeroLeavesTheFrameAlone) {
+TEST(RadialBlur, StartsBlackLeavesTheFrameAloneAtAmountZeroAndTrailsOutwardsOrInPlace) {
     REQUIRE_GL_CONTEXT();
     RadialBlur blur;
     startFrame();
@@ -235,21 +212,15 @@ TEST(RadialBlur, StartsBlackAndAtAmountZeroLeavesTheFrameAlone) {
         startFrame();
         drawGradient();
         blur.paint(0, 0, 0);
-        for (const auto& probe : kProbes)
-            EXPECT_PIXEL_NEAR(probe[0], probe[1], gradientAt(probe[0], probe[1]), 1);
+        expectGradient(1);
     }
-
     // The number before the letters; the last capture, enlarged about the centre, at half.
     blur.trigger(0, "amount", "0.5abc");
     startFrame();
     blur.paint(0, 0, 0);
     EXPECT_PIXEL_NEAR(400, 300, mix(gradientAt(400, 300), kBlack, 0.5f), 2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
 
-TEST(RadialBlur, TrailsOutwardsFromTheCentreOrInPlaceAtStepOne) {
-    REQUIRE_GL_CONTEXT();
-    RadialBlur blur;
     blur.trigger(0, "amount", "0.5");
     // A square right of the centre, x 600 to 640; enlarged by 1.05 it spans x 610 to 652.
     auto trailOfSquare = [&blur]() {

@@ -1,7 +1,7 @@
-// A timeline over every scene of this group, run frame by frame through the host's table
-// and the global script, as the demo runs it.
+// A timeline over every scene, run frame by frame through the host's table and the global
+// script as the demo runs it: no GL error, and no allocation per frame once drawn.
 #include "tests/allocation_counter.h"
-#include "tests/picture_scene_support.h"
+#include "tests/render_support.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
@@ -37,7 +37,26 @@ const char kTimeline[] =
     "  <trigger start=\"0\" name=\"mode\" value=\"in\"/>\n"
     "</effect>\n"
     "<effect start=\"2\" end=\"4\" name=\"tstretch\"/>\n"
-    "<effect start=\"4\" end=\"6\" name=\"tfly\"/>\n";
+    "<effect start=\"4\" end=\"6\" name=\"tfly\"/>\n"
+    "<effect start=\"4\" end=\"6\" name=\"twister\"/>\n"
+    "<effect start=\"2\" end=\"4\" name=\"crash\"><trigger name=\"color\" "
+    "value=\"black\"/></effect>\n"
+    "<effect start=\"5\" end=\"6\" name=\"endcube\"/>\n"
+    "<effect start=\"0\" end=\"3\" name=\"planes\"/>\n"
+    "<effect start=\"0\" end=\"6\" name=\"particles\">\n"
+    "  <trigger start=\"1\" name=\"enlarge\" value=\"1.5\"/>\n"
+    "  <trigger start=\"2\" name=\"contract\"/>\n"
+    "  <trigger start=\"3\" name=\"expand\" value=\"1\"/>\n"
+    "  <trigger start=\"4\" name=\"end\"/>\n"
+    "</effect>\n"
+    "<effect start=\"1\" end=\"5\" name=\"designmojs\"><trigger delay=\"1\" "
+    "repeat=\"3\"/></effect>\n"
+    "<effect start=\"0\" end=\"6\" name=\"cubes\"><trigger delay=\"1\" repeat=\"4\"/></effect>\n"
+    "<effect start=\"3\" end=\"6\" name=\"spinning\"/>\n"
+    "<effect start=\"0\" end=\"6\" name=\"lines\"/>\n"
+    "<effect start=\"0\" end=\"6\" name=\"designmojs2\"><trigger delay=\".5\" "
+    "repeat=\"9\"/></effect>\n"
+    "<effect start=\"4\" end=\"6\" name=\"stars\"/>\n";
 
 // Runs a timeline at 25 frames a second from 0 until it ends (or 7 s); returns the frames
 // drawn, and the first GL error seen after a frame with its time.
@@ -64,7 +83,7 @@ template <typename DrawFrame> TimelineRun runTimeline(DrawFrame drawFrame) {
 
 TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     REQUIRE_GL_CONTEXT();
-    picturetest::enterPictureDirectory();
+    testgl::enterPictureDirectory();
     FILE* file = std::fopen("script.odml", "wb");
     ASSERT_NE(file, nullptr);
     std::fputs(kTimeline, file);

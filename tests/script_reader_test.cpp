@@ -39,7 +39,31 @@ protected:
                 return entry->callback;
         return nullptr;
     }
-    std::string nameOf(const Trigger* trigger) { return trigger->name ? trigger->name : "(none)"; }
+    // What the reader stored, one "start-end scene{trigger;...}" per effect, each trigger as
+    // "name=value@start+delay*repeat"; "-" for a missing text, "?" for no scene.
+    std::string records() {
+        auto text = [](const char* value) { return std::string(value ? value : "-"); };
+        auto number = [](double value) {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "%g", value);
+            return std::string(buffer);
+        };
+        std::string all;
+        for (const Effect* effect : script.effects) {
+            std::string name = "?";
+            for (const auto& recorder : scenes)
+                if (recorder.get() == effect->callback)
+                    name = recorder->scene;
+            all += (all.empty() ? "" : " ") + number(effect->start) + "-" + number(effect->end) +
+                   " " + name + "{";
+            for (const Trigger* t : effect->triggers)
+                all += (t == effect->triggers[0] ? "" : ";") + text(t->name) + "=" +
+                       text(t->value) + "@" + number(t->start) + "+" + number(t->delay) + "*" +
+                       std::to_string(t->repeat);
+            all += "}";
+        }
+        return all;
+    }
 
     std::vector<RecordedCall> log;
     std::vector<std::unique_ptr<RecordingCallback>> scenes;
@@ -55,25 +79,7 @@ const char kWorkedExample[] = "<effect start=\"10\" end=\"20\" name=\"crash\">\n
 
 TEST_F(ScriptReader, WorkedExampleYieldsTwoEffects) {
     read(kWorkedExample);
-    ASSERT_EQ(script.effects.size(), 2u);
-    const Effect* crash = script.effects[0];
-    EXPECT_FLOAT_EQ(crash->start, 10);
-    EXPECT_FLOAT_EQ(crash->end, 20);
-    EXPECT_EQ(crash->callback, scene("crash"));
-    ASSERT_EQ(crash->triggers.size(), 2u);
-    EXPECT_FLOAT_EQ(crash->triggers[0]->start, 1.5f);
-    EXPECT_EQ(crash->triggers[0]->repeat, 1);
-    EXPECT_STREQ(crash->triggers[0]->name, "color");
-    EXPECT_STREQ(crash->triggers[0]->value, "white");
-    EXPECT_FLOAT_EQ(crash->triggers[1]->start, 4);
-    EXPECT_FLOAT_EQ(crash->triggers[1]->delay, 2);
-    EXPECT_EQ(crash->triggers[1]->repeat, 3);
-
-    const Effect* blur = script.effects[1];
-    EXPECT_FLOAT_EQ(blur->start, 12);
-    EXPECT_FLOAT_EQ(blur->end, 18);
-    EXPECT_EQ(blur->callback, scene("radialblur"));
-    EXPECT_TRUE(blur->triggers.empty());
+    EXPECT_EQ(records(), "10-20 crash{color=white@1.5+0*1;color=white@4+2*3} 12-18 radialblur{}");
     EXPECT_FLOAT_EQ(script.lastEnd, 20);
     EXPECT_EQ(script.currentEffect, nullptr);
 
@@ -89,42 +95,45 @@ TEST_F(ScriptReader, WorkedExampleYieldsTwoEffects) {
     EXPECT_EQ(fired, std::vector<float>({11.5f, 14, 16, 18}));
 }
 
-TEST_F(ScriptReader, SelfClosingEffectDoesNotTakeTriggers) {
+TEST_F(ScriptReader, TriggersGoToTheLastOpenEffectUntilAClosingTag) {
+    // A self-closing effect takes none; the byte before the ">" decides self-closing; a nested
+    // open effect becomes the current one, and its closing tag ends both.
     std::string example = kWorkedExample;
     example.erase(example.find("</effect>\n"), 10);
-    read(example + "<trigger name=\"late\"/>");
-    ASSERT_EQ(script.effects.size(), 2u);
-    ASSERT_EQ(script.effects[0]->triggers.size(), 3u);
-    EXPECT_STREQ(script.effects[0]->triggers[2]->name, "late");
+    read(example + "<trigger name=\"late\"/></effect>"
+                   "<effect start=\"5\" end=\"8\" name=\"fade\" /><trigger name=\"dropped\"/>"
+                   "<effect start=\"5\" end=\"8\" name=\"fade\"/ ><trigger name=\"kept\"/>"
+                   "</><trigger name=\"still kept\"/></trigger><trigger name=\"dropped\"/>"
+                   "<effect start=\"0\" end=\"9\" name=\"fade\">"
+                   "<effect start=\"1\" end=\"2\" name=\"crash\">"
+                   "<trigger name=\"inner\"/></effect><trigger name=\"dropped\"/>");
+    EXPECT_EQ(records(), "10-20 crash{color=white@1.5+0*1;color=white@4+2*3;late=-@0+0*1} "
+                         "12-18 radialblur{} 5-8 fade{} 5-8 fade{kept=-@0+0*1;still kept=-@0+0*1} "
+                         "0-9 fade{} 1-2 crash{inner=-@0+0*1}");
+    EXPECT_EQ(script.currentEffect, nullptr);
 }
 
-TEST_F(ScriptReader, BlankFilesAndIgnoredTags) {
+TEST_F(ScriptReader, OnlyLowerCaseKeywordsWithASpaceAreReadAndTextOutsideTagsEndsIt) {
     read("");
     read(" \t\r\n ");
-    EXPECT_TRUE(script.effects.empty());
-
-    read("<?xml version=\"1.0\"?>\n<!-- no angle here -->\n<timeline>\n"
-         "<effect start=\"1\" end=\"2\" name=\"fade\"/>");
-    ASSERT_EQ(script.effects.size(), 1u);
-    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
-}
-
-TEST_F(ScriptReader, TextOutsideTagsEndsTheReading) {
-    read("<effect start=\"1\" end=\"2\" name=\"fade\"/>\n"
-         "<!-- a > b -->\n"
-         "<effect start=\"3\" end=\"4\" name=\"fade\"/>");
-    EXPECT_EQ(script.effects.size(), 1u);
-    read("oops <effect start=\"3\" end=\"4\" name=\"fade\"/>");
-    EXPECT_EQ(script.effects.size(), 1u);
-}
-
-TEST_F(ScriptReader, KeywordsNeedASpaceAndLowerCase) {
     read("<effect\nstart=\"1\" end=\"2\" name=\"fade\"/>"
          "<effect\tstart=\"1\" end=\"2\" name=\"fade\"/>"
          "<Effect start=\"1\" end=\"2\" name=\"fade\"/>"
          "<effect/>");
     EXPECT_TRUE(script.effects.empty());
     EXPECT_FLOAT_EQ(script.lastEnd, 0);
+
+    read("<?xml version=\"1.0\"?>\n<!-- no angle here -->\n<timeline>\n"
+         "<effect start=\"1\" end=\"2\" name=\"fade\"/>");
+    ASSERT_EQ(script.effects.size(), 1u);
+    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
+
+    read("<effect start=\"1\" end=\"2\" name=\"fade\"/>\n"
+         "<!-- a > b -->\n"
+         "<effect start=\"3\" end=\"4\" name=\"fade\"/>");
+    EXPECT_EQ(script.effects.size(), 2u);
+    read("oops <effect start=\"3\" end=\"4\" name=\"fade\"/>");
+    EXPECT_EQ(script.effects.size(), 2u);
 }
 
 TEST_F(ScriptReader, SeparatorsBetweenAttributes) {
@@ -134,44 +143,7 @@ TEST_F(ScriptReader, SeparatorsBetweenAttributes) {
          "<trigger start=\"3\"name=\"lost\"/>"
          "<trigger start = \"4\" name='x' value=\"v\"/>"
          "</effect>");
-    ASSERT_EQ(script.effects.size(), 1u);
-    EXPECT_FLOAT_EQ(script.effects[0]->end, 2);
-    const std::vector<Trigger*>& triggers = script.effects[0]->triggers;
-    ASSERT_EQ(triggers.size(), 4u);
-    EXPECT_EQ(triggers[0]->name, nullptr);
-    EXPECT_STREQ(triggers[0]->value, "kept");
-    EXPECT_EQ(triggers[1]->value, nullptr);
-    EXPECT_STREQ(triggers[1]->name, "kept");
-    EXPECT_EQ(triggers[2]->name, nullptr);
-    EXPECT_FLOAT_EQ(triggers[2]->start, 3);
-    EXPECT_FLOAT_EQ(triggers[3]->start, 0);
-    EXPECT_EQ(triggers[3]->name, nullptr);
-    EXPECT_STREQ(triggers[3]->value, "v");
-}
-
-TEST_F(ScriptReader, SelfClosingIsDecidedByTheByteBeforeTheAngle) {
-    read("<effect start=\"5\" end=\"8\" name=\"fade\" />"
-         "<trigger name=\"dropped\"/>"
-         "<effect start=\"5\" end=\"8\" name=\"fade\"/ >"
-         "<trigger name=\"kept\"/>"
-         "</>"
-         "<trigger name=\"still kept\"/>"
-         "</trigger>"
-         "<trigger name=\"dropped\"/>");
-    ASSERT_EQ(script.effects.size(), 2u);
-    EXPECT_TRUE(script.effects[0]->triggers.empty());
-    ASSERT_EQ(script.effects[1]->triggers.size(), 2u);
-    EXPECT_STREQ(script.effects[1]->triggers[0]->name, "kept");
-    EXPECT_STREQ(script.effects[1]->triggers[1]->name, "still kept");
-}
-
-TEST_F(ScriptReader, NestedOpenEffectBecomesCurrent) {
-    read("<effect start=\"0\" end=\"9\" name=\"fade\">"
-         "<effect start=\"1\" end=\"2\" name=\"crash\">"
-         "<trigger name=\"inner\"/></effect><trigger name=\"dropped\"/>");
-    ASSERT_EQ(script.effects.size(), 2u);
-    EXPECT_TRUE(script.effects[0]->triggers.empty());
-    ASSERT_EQ(script.effects[1]->triggers.size(), 1u);
+    EXPECT_EQ(records(), "1-2 fade{-=kept@1+0*1;kept=-@2+0*1;-=-@3+0*1;-=v@0+0*1}");
 }
 
 TEST_F(ScriptReader, NumbersReadAsStrtodDoes) {
@@ -205,12 +177,7 @@ TEST_F(ScriptReader, LaterAttributesWinAndLastEndOnlyGrows) {
     read("<effect start=\"1\" start=\"2\" end=\"9\" end=\"4\" name=\"fade\" name=\"nobody\">"
          "<trigger name=\"first\" name=\"second\" value=\"a\" value=\"b\"/></effect>"
          "<effect end=\"3\" name=\"crash\" name=\"fade\"/>");
-    EXPECT_FLOAT_EQ(script.effects[0]->start, 2);
-    EXPECT_FLOAT_EQ(script.effects[0]->end, 4);
-    EXPECT_EQ(script.effects[0]->callback, scene("fade"));
-    EXPECT_STREQ(script.effects[0]->triggers[0]->name, "second");
-    EXPECT_STREQ(script.effects[0]->triggers[0]->value, "b");
-    EXPECT_EQ(script.effects[1]->callback, scene("fade"));
+    EXPECT_EQ(records(), "2-4 fade{second=b@0+0*1} 0-3 fade{}");
     EXPECT_FLOAT_EQ(script.lastEnd, 9);
 }
 
@@ -218,11 +185,8 @@ TEST_F(ScriptReader, FirstAngleEndsTheTagEvenInsideQuotes) {
     read("<effect start=\"1\" end=\"2\" name=\"a>b\"/>");
     // The tag ends at "a", whose value has no closing quote and runs through the ">";
     // the rest, b"/>, is text outside tags.
-    ASSERT_EQ(script.effects.size(), 1u);
-    EXPECT_EQ(script.effects[0]->callback, nullptr);
     read("<effect start=\"0\" end=\"3\" name=\"fade\"><trigger name=\"x>y\" value=\"v\"/>");
-    EXPECT_STREQ(script.effects[1]->triggers[0]->name, "x>");
-    EXPECT_EQ(script.effects[1]->triggers[0]->value, nullptr);
+    EXPECT_EQ(records(), "1-2 ?{} 0-3 fade{x>=-@0+0*1}");
 }
 
 TEST_F(ScriptReader, CutOffTagsAreReadWithinTheFile) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 using tarvo64k::Script;
 
@@ -30,24 +31,6 @@ protected:
     Script script;
 };
 
-TEST_F(ScriptUpdate, EmptyTimelineEndsAtFirstPositiveTime) {
-    registerScenes();
-    EXPECT_EQ(script.update(0.0f), 1);
-    EXPECT_EQ(script.update(0.001f), 0);
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(ScriptUpdate, NegativeTimeKeepsRunningButStillMovesLastTime) {
-    registerScenes();
-    read("<effect start=\"0\" end=\"5\" name=\"a\"/>");
-    EXPECT_EQ(script.update(-0.5f), 1);
-    EXPECT_TRUE(log.empty());
-    EXPECT_FLOAT_EQ(script.lastTime, -0.5f);
-    script.update(0.25f);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_FLOAT_EQ(log[0].delta, 0.75f);
-}
-
 TEST_F(ScriptUpdate, WindowIsStartInclusiveEndExclusive) {
     registerScenes();
     read("<effect start=\"2\" end=\"5\" name=\"a\"/>");
@@ -69,6 +52,16 @@ TEST_F(ScriptUpdate, WindowIsStartInclusiveEndExclusive) {
     EXPECT_EQ(log.size(), 2u);
     EXPECT_EQ(script.update(5.01f), 0);
     EXPECT_EQ(log.size(), 2u);
+
+    // A negative time keeps the demo running but paints nothing, and still moves the last time.
+    log.clear();
+    read("<effect start=\"0\" end=\"5\" name=\"a\"/>");
+    EXPECT_EQ(script.update(-0.5f), 1);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FLOAT_EQ(script.lastTime, -0.5f);
+    script.update(0.25f);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_FLOAT_EQ(log[0].delta, 0.75f);
 }
 
 TEST_F(ScriptUpdate, RepeatedTriggerFiresOverdueRepetitionsOnePerFrame) {
@@ -98,24 +91,19 @@ TEST_F(ScriptUpdate, RepeatedTriggerFiresOverdueRepetitionsOnePerFrame) {
     script.update(10.5f);
     script.update(13.0f);
     EXPECT_EQ(triggerTimes().size(), 3u);
-}
 
-TEST_F(ScriptUpdate, RepetitionsFollowDueTimesOnTime) {
-    registerScenes();
-    read("<effect start=\"10\" end=\"20\" name=\"a\">"
-         "<trigger start=\"1\" delay=\"0.5\" repeat=\"3\"/></effect>");
-    int fired = 0;
-    for (float t : {10.9f, 11.0f, 11.2f, 11.49f, 11.5f, 11.99f, 12.0f, 13.0f}) {
-        script.update(t);
-        fired = script.effects[0]->triggers[0]->fired;
-        if (t < 11.0f)
-            EXPECT_EQ(fired, 0) << t;
-        else if (t < 11.5f)
-            EXPECT_EQ(fired, 1) << t;
-        else if (t < 12.0f)
-            EXPECT_EQ(fired, 2) << t;
-        else
-            EXPECT_EQ(fired, 3) << t;
+    // On time, each repetition fires at the first frame at or after its due time.
+    Script onTime;
+    onTime.addCallback("a", &a);
+    const std::string text = "<effect start=\"10\" end=\"20\" name=\"a\">"
+                             "<trigger start=\"1\" delay=\"0.5\" repeat=\"3\"/></effect>";
+    onTime.parse(reinterpret_cast<const unsigned char*>(text.data()),
+                 static_cast<unsigned int>(text.size()));
+    const std::pair<float, int> firedBy[] = {{10.9f, 0}, {11.0f, 1},  {11.2f, 1}, {11.49f, 1},
+                                             {11.5f, 2}, {11.99f, 2}, {12.0f, 3}, {13.0f, 3}};
+    for (const auto& [time, fired] : firedBy) {
+        onTime.update(time);
+        EXPECT_EQ(onTime.effects[0]->triggers[0]->fired, fired) << time;
     }
 }
 
@@ -152,24 +140,20 @@ TEST_F(ScriptUpdate, DelayZeroFiresInConsecutiveFramesAndRepeatZeroNever) {
     EXPECT_EQ(twice, 2);
 }
 
-TEST_F(ScriptUpdate, UnregisteredSceneNeverPaintsNorFiresButCountsTowardTheEnd) {
-    registerScenes();
-    read("<effect start=\"0\" end=\"8\" name=\"nobody\"><trigger name=\"x\"/></effect>");
-    EXPECT_FLOAT_EQ(script.lastEnd, 8.0f);
-    EXPECT_EQ(script.update(4.0f), 1);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(script.effects[0]->triggers[0]->fired, 0);
-}
-
-TEST_F(ScriptUpdate, LaterRegistrationOfANameWinsAndLateRegistrationIsIgnored) {
+TEST_F(ScriptUpdate, LaterRegistrationOfANameWinsAndUnregisteredNamesOnlyCountTowardTheEnd) {
     script.addCallback("a", &a);
     script.addCallback("a", &b);
-    read("<effect start=\"0\" end=\"1\" name=\"a\"/><effect start=\"0\" end=\"1\" name=\"late\"/>");
+    read("<effect start=\"0\" end=\"1\" name=\"a\"/>"
+         "<effect start=\"0\" end=\"8\" name=\"late\"><trigger name=\"x\"/></effect>");
     RecordingCallback late{"late", &log};
     script.addCallback("late", &late);
     script.update(0.5f);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].scene, "b");
+    // The unregistered one never paints nor fires, but counts toward the end.
+    EXPECT_EQ(script.update(4.0f), 1);
+    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(script.effects[1]->triggers[0]->fired, 0);
 
     // A second read appends, and sees the registry as it is now.
     read("<effect start=\"0\" end=\"1\" name=\"late\"/>");
@@ -178,8 +162,10 @@ TEST_F(ScriptUpdate, LaterRegistrationOfANameWinsAndLateRegistrationIsIgnored) {
     EXPECT_EQ(script.effects[2]->callback, &late);
 }
 
-TEST_F(ScriptUpdate, EmptyWindowsNeverPaint) {
+TEST_F(ScriptUpdate, EmptyTimelinesEndAtTheFirstPositiveTimeAndEmptyWindowsNeverPaint) {
     registerScenes();
+    EXPECT_EQ(script.update(0.0f), 1);
+    EXPECT_EQ(script.update(0.001f), 0);
     read("<effect start=\"3\" end=\"3\" name=\"a\"/><effect start=\"4\" end=\"2\" name=\"a\"/>"
          "<effect name=\"b\"/>");
     for (float t : {0.0f, 2.0f, 3.0f, 3.5f, 4.0f})
@@ -212,10 +198,6 @@ TEST_F(ScriptUpdate, ClearedScriptBuiltAgainRunsLikeANewOne) {
     EXPECT_EQ(log[2].kind, "paint");
     EXPECT_EQ(script.update(4.5f), 0);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ScriptUpdate, AllocatesOnlyTheTwoStringsOfEachFiring) {
     registerScenes();

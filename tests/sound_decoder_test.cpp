@@ -20,26 +20,23 @@ std::vector<int16_t> decodeAll(Mp3Decoder& decoder) {
     std::vector<int16_t> samples;
     std::vector<int16_t> buffer(1000 * sound::kOutputChannels);
     int frames = 0;
-    while ((frames = decoder.read(buffer.data(), 1000)) > 0) {
+    while ((frames = decoder.read(buffer.data(), 1000)) > 0)
         samples.insert(samples.end(), buffer.begin(), buffer.begin() + frames * 2);
-    }
     return samples;
 }
 
 // Cycles per second of the left channel, from its rising zero crossings.
 double leftFrequency(const std::vector<int16_t>& samples) {
     int rises = 0;
-    for (size_t i = 2; i < samples.size(); i += 2) {
+    for (size_t i = 2; i < samples.size(); i += 2)
         rises += samples[i - 2] < 0 && samples[i] >= 0;
-    }
     return rises / (samples.size() / 2.0 / kRate);
 }
 
 bool channelsEqual(const std::vector<int16_t>& samples) {
     for (size_t i = 0; i < samples.size(); i += 2) {
-        if (samples[i] != samples[i + 1]) {
+        if (samples[i] != samples[i + 1])
             return false;
-        }
     }
     return true;
 }
@@ -148,10 +145,6 @@ TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
     EXPECT_GE(played, size_t(honest.length()));
     EXPECT_LT(played, size_t(honest.length()) + 3 * 1152); // plus the encoder's delay and padding
 }
-
-} // namespace
-
-namespace {
 
 // An ID3v2 header declaring `size` bytes of tag after it (sizes are 7 bits a byte).
 std::string id3Header(size_t size) {

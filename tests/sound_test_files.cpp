@@ -23,15 +23,13 @@ SoundTestFiles::SoundTestFiles() {
     std::string pattern = ::testing::TempDir() + "solvane-sound-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) {
+    if (mkdtemp(buffer.data()) != nullptr)
         directory = buffer.data();
-    }
 }
 
 SoundTestFiles::~SoundTestFiles() {
-    if (!directory.empty()) {
+    if (!directory.empty())
         nftw(directory.c_str(), removeEntry, 8, FTW_DEPTH | FTW_PHYS);
-    }
 }
 
 std::string SoundTestFiles::tone(const std::string& name, const mp3tone::ToneOptions& options) {

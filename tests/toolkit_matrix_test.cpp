@@ -3,7 +3,7 @@
 #include "framework/matrix.h"
 #include "framework/point3d.h"
 
-#include "tests/point_expectations.h"
+#include "tests/render_support.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,8 @@ Point3D transformed(const Matrix& matrix, Point3D p) {
 
 TEST(Matrix, ResetAndRotationSenses) {
     Matrix matrix;
-    for (float& element : matrix.m) {
+    for (float& element : matrix.m)
         element = 7; // stands in for the undefined contents before reset
-    }
     matrix.reset();
     EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 2, 3)), 1, 2, 3, kTolerance);
 
@@ -49,8 +48,8 @@ TEST(Matrix, LaterOperationsActAfterEarlierOnes) {
     matrix.reset();
     matrix.translate(1, 0, 0);
     matrix.rotateZ(kHalfPi);
-    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 0, 1, 0,
-                      kTolerance); // the translation is rotated
+    // The translation is rotated.
+    EXPECT_POINT_NEAR(transformed(matrix, Point3D()), 0, 1, 0, kTolerance);
 
     matrix.reset();
     matrix.rotateZ(kHalfPi);
@@ -74,20 +73,7 @@ TEST(Matrix, ScaleAppliesToTheTranslationToo) {
     EXPECT_POINT_NEAR(transformed(matrix, Point3D(1, 1, 1)), 4, 6, 8, kTolerance);
 }
 
-TEST(Matrix, SinglePointTransformIgnoresTheTranslation) {
-    Matrix matrix;
-    matrix.reset();
-    matrix.translate(5, 5, 5);
-    Point3D direction(1, 0, 0);
-    matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 1, 0, 0, kTolerance);
-
-    matrix.rotateZ(kHalfPi);
-    matrix.transform(direction);
-    EXPECT_POINT_NEAR(direction, 0, 1, 0, kTolerance);
-}
-
-TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
+TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndASinglePointTakesNoTranslation) {
     Matrix matrix;
     matrix.reset();
     matrix.rotateZ(kHalfPi);
@@ -110,37 +96,38 @@ TEST(Matrix, ArrayTransformTouchesOnlyItsSliceAndMayWorkInPlace) {
     matrix.transform(src, dst, 1, 1); // same index in both arrays
     EXPECT_POINT_NEAR(dst[0], -1, -1, -1, kTolerance);
     EXPECT_POINT_NEAR(dst[1], 5, 4, 6, kTolerance);
+
+    Matrix single;
+    single.reset();
+    single.translate(5, 5, 5);
+    Point3D direction(1, 0, 0);
+    single.transform(direction);
+    EXPECT_POINT_NEAR(direction, 1, 0, 0, kTolerance);
+
+    single.rotateZ(kHalfPi);
+    single.transform(direction);
+    EXPECT_POINT_NEAR(direction, 0, 1, 0, kTolerance);
 }
 
-TEST(Point3D, NormalizeIsUnguarded) {
+TEST(Point3D, NormalizeIsUnguardedEqualityExactAndPlusEqualsReturnsACopy) {
     Point3D p(3, 0, 4);
     p.normalize();
-    EXPECT_FLOAT_EQ(p.x, 0.6f);
-    EXPECT_FLOAT_EQ(p.y, 0.0f);
-    EXPECT_FLOAT_EQ(p.z, 0.8f);
-
+    EXPECT_POINT_NEAR(p, 0.6f, 0.0f, 0.8f, kTolerance);
     Point3D zero;
     zero.normalize();
     EXPECT_TRUE(std::isnan(zero.x) && std::isnan(zero.y) && std::isnan(zero.z));
-}
 
-TEST(Point3D, EqualityIsExact) {
-    Point3D a(1, 2, 3);
-    Point3D b(1, 2, 3);
+    Point3D a(1, 2, 3), b(1, 2, 3);
     EXPECT_TRUE(a == b);
     b.z = std::nextafter(3.0f, 4.0f);
     EXPECT_FALSE(a == b);
     Point3D nan(NAN, 0, 0);
     EXPECT_FALSE(nan == nan);
-}
 
-TEST(Point3D, PlusEqualsReturnsACopyOfTheNewValue) {
-    Point3D a(1, 2, 3);
     Point3D sum = (a += Point3D(10, 20, 30));
     EXPECT_POINT_NEAR(sum, 11, 22, 33, kTolerance);
-    EXPECT_POINT_NEAR(a, 11, 22, 33, kTolerance);
     sum.x = 0;
-    EXPECT_EQ(a.x, 11);
+    EXPECT_POINT_NEAR(a, 11, 22, 33, kTolerance);
 }
 
 } // namespace

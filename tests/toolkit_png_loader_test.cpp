@@ -4,9 +4,9 @@
 // compressed chunks that inflate to hundreds of megabytes, each under a memory and time cap.
 #include "gfx/png_decoder.h"
 #include "gfx/png_loader.h"
-#include "tests/gl_test_context.h"
 #include "tests/png_chunk_files.h"
 #include "tests/png_test_files.h"
+#include "tests/render_support.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,7 @@
-// loadPng against the PngSuite conformance images: every 8-bit RGB and RGBA image loads with
-// its texels flipped bottom-up, every other form is refused, and each damaged file fails with
-// the message its damage calls for.
+// loadPng against the PngSuite conformance images the repository carries.
 #include "gfx/png_loader.h"
-#include "tests/gl_test_context.h"
 #include "tests/png_test_files.h"
+#include "tests/render_support.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -52,9 +50,8 @@ struct SuiteFile {
 std::vector<SuiteFile> suiteFiles() {
     std::vector<SuiteFile> files;
     for (const auto& entry : std::filesystem::directory_iterator(kSuiteDir)) {
-        if (entry.path().extension() != ".png") {
+        if (entry.path().extension() != ".png")
             continue;
-        }
         const std::vector<unsigned char> bytes = testpng::readBytes(entry.path().string());
         files.push_back({entry.path().filename().string(), entry.path().string(),
                          bytes.size() > 25 ? bytes[24] : -1, bytes.size() > 25 ? bytes[25] : -1});
@@ -64,106 +61,65 @@ std::vector<SuiteFile> suiteFiles() {
     return files;
 }
 
-bool isDamaged(const SuiteFile& file) {
-    return file.name[0] == 'x';
-}
-
-bool isAcceptedForm(const SuiteFile& file) {
-    return file.bitDepth == 8 && (file.colorType == 2 || file.colorType == 6);
-}
-
 std::string lastLine(const std::string& text) {
     const size_t start = text.rfind('\n', text.size() - 2);
     return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-class PngSuite : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(std::filesystem::is_directory(kSuiteDir)) << kSuiteDir;
-        REQUIRE_GL_CONTEXT();
-        files = suiteFiles();
+// The bound texture's texels equal the file's rows, bottom row first.
+void expectTextureIsFileFlipped(const SuiteFile& file) {
+    const testpng::Decoded decoded = testpng::decodeReference(file.path);
+    const int components = file.colorType == 6 ? 4 : 3;
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    ASSERT_EQ(width, decoded.width);
+    ASSERT_EQ(height, decoded.height);
+    std::vector<unsigned char> texels(size_t(width) * height * components);
+    glGetTexImage(GL_TEXTURE_2D, 0, components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                  texels.data());
+    const size_t rowBytes = size_t(width) * components;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* fileRow = &decoded.pixels[rowBytes * (height - 1 - y)];
+        ASSERT_TRUE(std::equal(fileRow, fileRow + rowBytes, &texels[rowBytes * y]))
+            << "texture row " << y;
     }
+}
 
-    // Loads into a fresh texture; returns what was written to standard error.
-    std::string loadFresh(const SuiteFile& file, bool* loaded) {
-        glDeleteTextures(1, &texture);
+// Every 8-bit RGB and RGBA image loads with its texels flipped bottom-up, every other form is
+// refused as unsupported, and each damaged file fails with the message its damage calls for.
+TEST(PngSuite, EachFileLoadsFlippedOrIsRefusedWithItsMessage) {
+    ASSERT_TRUE(std::filesystem::is_directory(kSuiteDir)) << kSuiteDir;
+    REQUIRE_GL_CONTEXT();
+    int loadedCount = 0, refusedCount = 0, damagedCount = 0;
+    for (const SuiteFile& file : suiteFiles()) {
+        SCOPED_TRACE(file.name);
+        GLuint texture = 0;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         ::testing::internal::CaptureStderr();
-        *loaded = loadPng(file.path);
-        return ::testing::internal::GetCapturedStderr();
-    }
-    void TearDown() override { glDeleteTextures(1, &texture); }
-
-    std::vector<SuiteFile> files;
-    unsigned int texture = 0;
-};
-
-TEST_F(PngSuite, EveryEightBitRgbAndRgbaImageLoadsFlipped) {
-    int loadedCount = 0;
-    for (const SuiteFile& file : files) {
-        if (isDamaged(file) || !isAcceptedForm(file)) {
-            continue;
+        const bool loaded = loadPng(file.path);
+        const std::string messages = ::testing::internal::GetCapturedStderr();
+        const std::string loading = "loading " + file.path + "\n";
+        if (file.name[0] == 'x') {
+            ASSERT_EQ(kDamaged.count(file.name), 1u) << "a damaged file without an expectation";
+            EXPECT_FALSE(loaded);
+            EXPECT_EQ(messages.rfind(loading, 0), 0u) << messages;
+            EXPECT_EQ(lastLine(messages), kDamaged.at(file.name)) << messages;
+            ++damagedCount;
+        } else if (file.bitDepth == 8 && (file.colorType == 2 || file.colorType == 6)) {
+            ASSERT_TRUE(loaded) << messages;
+            expectTextureIsFileFlipped(file);
+            ++loadedCount;
+        } else {
+            EXPECT_FALSE(loaded);
+            EXPECT_EQ(messages, loading + kUnsupported);
+            ++refusedCount;
         }
-        SCOPED_TRACE(file.name);
-        bool loaded = false;
-        loadFresh(file, &loaded);
-        ASSERT_TRUE(loaded);
-        ++loadedCount;
-
-        const testpng::Decoded decoded = testpng::decodeReference(file.path);
-        const int components = file.colorType == 6 ? 4 : 3;
-        GLint width = 0;
-        GLint height = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        ASSERT_EQ(width, decoded.width);
-        ASSERT_EQ(height, decoded.height);
-        std::vector<unsigned char> texels(size_t(width) * height * components);
-        glGetTexImage(GL_TEXTURE_2D, 0, components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
-                      texels.data());
-        const size_t rowBytes = size_t(width) * components;
-        for (int y = 0; y < height; ++y) {
-            const unsigned char* fileRow = &decoded.pixels[rowBytes * (height - 1 - y)];
-            ASSERT_TRUE(std::equal(fileRow, fileRow + rowBytes, &texels[rowBytes * y]))
-                << "texture row " << y;
-        }
+        glDeleteTextures(1, &texture);
     }
     EXPECT_EQ(loadedCount, 32);
-}
-
-TEST_F(PngSuite, EveryOtherFormIsRefusedAsUnsupported) {
-    int refusedCount = 0;
-    for (const SuiteFile& file : files) {
-        if (isDamaged(file) || isAcceptedForm(file)) {
-            continue;
-        }
-        SCOPED_TRACE(file.name);
-        bool loaded = true;
-        const std::string messages = loadFresh(file, &loaded);
-        EXPECT_FALSE(loaded);
-        EXPECT_EQ(messages, "loading " + file.path + "\n" + kUnsupported);
-        ++refusedCount;
-    }
     EXPECT_EQ(refusedCount, 129);
-}
-
-TEST_F(PngSuite, DamagedFilesFailWithTheMessageTheirFaultCallsFor) {
-    int damagedCount = 0;
-    for (const SuiteFile& file : files) {
-        if (!isDamaged(file)) {
-            continue;
-        }
-        SCOPED_TRACE(file.name);
-        ASSERT_EQ(kDamaged.count(file.name), 1u) << "a damaged file without an expectation";
-        bool loaded = true;
-        const std::string messages = loadFresh(file, &loaded);
-        EXPECT_FALSE(loaded);
-        EXPECT_EQ(messages.rfind("loading " + file.path + "\n", 0), 0u) << messages;
-        EXPECT_EQ(lastLine(messages), kDamaged.at(file.name)) << messages;
-        ++damagedCount;
-    }
     EXPECT_EQ(damagedCount, 14);
 }
 

@@ -2,9 +2,8 @@
 // coordinates, picture and the GL state it leaves for the next effect.
 #include "framework/polyhedron.h"
 #include "gfx/cellshade.h"
-#include "tests/gl_test_context.h"
+#include "tests/render_support.h"
 
-#include "tests/point_expectations.h"
 #include <GL/gl.h>
 
 #include <gtest/gtest.h>
@@ -25,54 +24,45 @@ std::unique_ptr<Polyhedron> makeMesh(const std::vector<Point3D>& points,
     auto mesh = std::make_unique<Polyhedron>();
     mesh->pointCount = static_cast<int>(points.size());
     mesh->points = new Point3D[points.size()];
-    for (size_t i = 0; i < points.size(); ++i) {
+    for (size_t i = 0; i < points.size(); ++i)
         mesh->points[i] = points[i];
-    }
     mesh->polygonCount = static_cast<int>(polygons.size());
     mesh->polygons = new tarvo64k::qPolygon[polygons.size()];
     for (size_t j = 0; j < polygons.size(); ++j) {
         mesh->polygons[j].count = static_cast<int>(polygons[j].size());
         mesh->polygons[j].indices = new int[polygons[j].size()];
-        for (size_t i = 0; i < polygons[j].size(); ++i) {
+        for (size_t i = 0; i < polygons[j].size(); ++i)
             mesh->polygons[j].indices[i] = polygons[j][i];
-        }
     }
     mesh->calcNormals();
     return mesh;
 }
 
-TEST(PolyhedronNormals, SquareFacingTheViewer) {
-    // Side 3, so the face normal must be scaled down to unit length.
-    auto mesh = makeMesh({{0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {3, 3, 0}}, {{0, 1, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->faceNormals[0], 0, 0, 1, kTolerance);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_POINT_NEAR(mesh->vertexNormals[k], 0, 0, 1, kTolerance);
-    }
-}
-
 // Face 0 faces +X, face 1 faces +Y; points 0 and 2 are on both, point 4 on neither.
 const std::vector<Point3D> kCorner = {{0, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {5, 5, 5}};
 
-TEST(PolyhedronNormals, SharedPointsAverageWithoutRenormalising) {
-    auto mesh = makeMesh(kCorner, {{0, 1, 2}, {0, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->faceNormals[0], 1, 0, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->faceNormals[1], 0, 1, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[2], 0.5f, 0.5f, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[3], 0, 1, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[4], 0, 0, 0, kTolerance); // used by no polygon
+TEST(PolyhedronNormals, UnitFaceNormalsAveragedPerPointWithoutRenormalising) {
+    // Side 3, so the face normal must be scaled down to unit length.
+    auto square = makeMesh({{0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {3, 3, 0}}, {{0, 1, 2, 3}});
+    EXPECT_POINT_NEAR(square->faceNormals[0], 0, 0, 1, kTolerance);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_POINT_NEAR(square->vertexNormals[k], 0, 0, 1, kTolerance);
+
+    // A polygon that lists a point twice counts it once.
+    for (auto polygons : {std::vector<std::vector<int>>{{0, 1, 2}, {0, 2, 3}},
+                          std::vector<std::vector<int>>{{0, 1, 2, 0, 1}, {0, 2, 3}}}) {
+        auto mesh = makeMesh(kCorner, polygons);
+        EXPECT_POINT_NEAR(mesh->faceNormals[0], 1, 0, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->faceNormals[1], 0, 1, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[2], 0.5f, 0.5f, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[3], 0, 1, 0, kTolerance);
+        EXPECT_POINT_NEAR(mesh->vertexNormals[4], 0, 0, 0, kTolerance); // used by no polygon
+    }
 }
 
-TEST(PolyhedronNormals, PolygonListingAPointTwiceCountsItOnce) {
-    auto mesh = makeMesh(kCorner, {{0, 1, 2, 0, 1}, {0, 2, 3}});
-    EXPECT_POINT_NEAR(mesh->vertexNormals[0], 0.5f, 0.5f, 0, kTolerance);
-    EXPECT_POINT_NEAR(mesh->vertexNormals[1], 1, 0, 0, kTolerance);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Cell shading, under a real GL context.
-// ---------------------------------------------------------------------------------------------
+// [SECTION] Cell shading, under a real GL context
 
 class DrawCell : public ::testing::Test {
 protected:
@@ -86,9 +76,8 @@ protected:
     // Points 0-3 take the given normals; point 4 is used by no polygon.
     std::unique_ptr<Polyhedron> meshWithNormals(const std::vector<Point3D>& normals) {
         auto mesh = makeMesh(kCorner, {{0, 1, 2, 3}});
-        for (size_t k = 0; k < normals.size(); ++k) {
+        for (size_t k = 0; k < normals.size(); ++k)
             mesh->vertexNormals[k] = normals[k];
-        }
         return mesh;
     }
 };
@@ -97,18 +86,16 @@ TEST_F(DrawCell, CoordinateIsTheEyeSpaceZOfTheNormal) {
     auto mesh = meshWithNormals({{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {-1, 0, 0}});
     mesh->drawCell();
     const float identity[5] = {1, 0, 0, 0, 0};
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < 5; ++k)
         EXPECT_NEAR(mesh->cellCoords[k], identity[k], kTolerance) << "point " << k;
-    }
 
     // Turning the model +90 degrees about Y takes +X to -Z and -X towards the viewer.
     glLoadIdentity();
     glRotatef(90, 0, 1, 0);
     mesh->drawCell();
     const float rotated[5] = {0, 0, 0, 1, 0};
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < 5; ++k)
         EXPECT_NEAR(mesh->cellCoords[k], rotated[k], kTolerance) << "point " << k;
-    }
 
     glLoadIdentity();
     glScalef(2, 2, 2);
@@ -135,6 +122,12 @@ TEST_F(DrawCell, LeavesLightingAndTexturingOnAndCullingOn) {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_1D, &bound);
     EXPECT_EQ(static_cast<unsigned int>(bound), cellshadeTexture);
+    // Nearest filtering keeps the bands hard.
+    GLint magFilter = 0, minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexParameteriv(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(magFilter, GL_NEAREST);
+    EXPECT_EQ(minFilter, GL_NEAREST);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -155,9 +148,8 @@ TEST_F(DrawCell, ShadesInHardBandsAndCullsBackFaces) {
                               : std::vector<int>{a + 1, a, a + 3, a + 2});
     }
     auto mesh = makeMesh(points, quads);
-    for (int k = 0; k < 12; ++k) {
+    for (int k = 0; k < 12; ++k)
         mesh->vertexNormals[k].set(0, 0, alignment[k / 4]);
-    }
 
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -173,34 +165,6 @@ TEST_F(DrawCell, ShadesInHardBandsAndCullsBackFaces) {
         EXPECT_NEAR(pixel.g, expectedGrey[q], 2) << "quad " << q;
         EXPECT_NEAR(pixel.b, expectedGrey[q], 2) << "quad " << q;
     }
-}
-
-class CellshadeTexture : public DrawCell {};
-
-TEST_F(CellshadeTexture, HardGreyBandsLeftBoundWithNearestFilters) {
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_1D, &bound);
-    EXPECT_EQ(static_cast<unsigned int>(bound), cellshadeTexture);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_1D));
-
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_1D, 0, GL_TEXTURE_WIDTH, &width);
-    ASSERT_EQ(width, 64);
-    unsigned char texels[64 * 3];
-    glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    const int probes[][2] = {{0, 128}, {11, 128}, {12, 192}, {31, 192}, {32, 255}, {63, 255}};
-    for (const auto& probe : probes) {
-        const int i = probe[0];
-        EXPECT_EQ(texels[3 * i], probe[1]) << "texel " << i;
-        EXPECT_EQ(texels[3 * i + 1], probe[1]) << "texel " << i;
-        EXPECT_EQ(texels[3 * i + 2], probe[1]) << "texel " << i;
-    }
-    GLint magFilter = 0;
-    GLint minFilter = 0;
-    glGetTexParameteriv(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    glGetTexParameteriv(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    EXPECT_EQ(magFilter, GL_NEAREST);
-    EXPECT_EQ(minFilter, GL_NEAREST);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // 5 s for one input is a finding.
 #include "framework/script.h"
 #include "framework/script_diagnostics.h"
+#include "scenes/scene_registry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,14 +16,9 @@
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
-
-const char* const kSceneNames[] = {
-    "fade",        "twister",       "crash",      "endcube",    "planes",   "render2texture",
-    "particles",   "credits",       "greetings",  "background", "tfly",     "tstretch",
-    "radialblur",  "backgroundtex", "designmojs", "cubes",      "spinning", "lines",
-    "designmojs2", "intro",         "stars"};
 
 // Touches every byte it is given, so a string built from memory it does not own is caught.
 class TouchingScene final : public tarvo64k::Callback {
@@ -67,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     std::string path = "/proc/self/fd/" + std::to_string(file);
 
-    static TouchingScene scenes[sizeof kSceneNames / sizeof kSceneNames[0]];
+    static std::vector<TouchingScene> scenes(kSceneCount);
     tarvo64k::Script script;
-    for (size_t i = 0; i < sizeof kSceneNames / sizeof kSceneNames[0]; ++i)
-        script.addCallback(kSceneNames[i], &scenes[i]);
+    for (int i = 0; i < kSceneCount; ++i)
+        script.addCallback(kScenes[i].name, &scenes[i]);
     CheckingListener listener(size);
     script.load(path.c_str(), &listener);
     close(file);

@@ -1,7 +1,10 @@
-// The picture slides: "intro" (a pulsing strip), "credits" (three zooming pictures) and
-// "greetings" (a turning column of picture bands with outlines).
-#include "tests/picture_scene_support.h"
+// The full-screen layers, "background" (a colour blended by its alpha) and "backgroundtex"
+// (one of two pictures), and the picture slides: "intro" (a pulsing strip), "credits" (three
+// zooming pictures) and "greetings" (a turning column of picture bands with outlines).
+#include "tests/render_support.h"
 
+#include "scenes/background_scene.h"
+#include "scenes/background_tex.h"
 #include "scenes/credits_scene.h"
 #include "scenes/greetings_scene.h"
 #include "scenes/intro_scene.h"
@@ -13,9 +16,83 @@
 
 namespace {
 
-using picturetest::fillRect;
-using picturetest::startFrame;
-using testgl::Rgb;
+using namespace testgl;
+const int kProbes[][2] = {{1, 1}, {798, 598}, {400, 300}, {123, 456}, {678, 90}};
+
+Rgb halved(Rgb colour) {
+    return Rgb{colour.r / 2, colour.g / 2, colour.b / 2};
+}
+
+TEST(BackgroundScene, OpaqueWhiteUntilTriggeredThenATintByItsAlpha) {
+    REQUIRE_GL_CONTEXT();
+    BackgroundScene background;
+    startFrame();
+    drawGradient();
+    background.paint(0, 0, 0);
+    for (const auto& probe : kProbes)
+        EXPECT_PIXEL_NEAR(probe[0], probe[1], (Rgb{255, 255, 255}), 0);
+
+    // Black at half alpha halves the frame drawn before it; unknown names change nothing.
+    for (const char* name : {"a", "r", "g", "b"})
+        background.trigger(0, name, name[0] == 'a' ? "0.5" : "0");
+    background.trigger(0, "R", "1");
+    startFrame();
+    drawGradient();
+    background.paint(0, 0, 0);
+    for (const auto& probe : kProbes)
+        EXPECT_PIXEL_NEAR(probe[0], probe[1], halved(gradientAt(probe[0], probe[1])), 1);
+
+    // Fully transparent: no pixel changes.
+    background.trigger(0, "r", "1");
+    background.trigger(0, "a", "0");
+    startFrame();
+    drawGradient();
+    background.paint(0, 0, 0);
+    for (const auto& probe : kProbes)
+        EXPECT_PIXEL_NEAR(probe[0], probe[1], gradientAt(probe[0], probe[1]), 0);
+
+    // It leaves texturing on, blending off and its colour set, even when it found texturing off.
+    background.trigger(0, "g", "0.25");
+    glDisable(GL_TEXTURE_2D);
+    background.paint(0, 0, 0);
+    expectGlState({GL_TEXTURE_2D, GL_DEPTH_TEST, GL_LIGHTING}, {GL_BLEND});
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[1], 0.25f);
+}
+
+// Picture 1.png has red = x / 4 and green = y / 4, counted from its top-left corner: window
+// pixel (x, y) shows its pixel (x, 599 - y).
+Rgb pictureOneAt(int x, int y) {
+    return Rgb{x / 4, (599 - y) / 4, 200};
+}
+
+TEST(BackgroundTex, ShowsTheTopLeftOfAPictureAndIgnoresIndexesBeyondTheTwo) {
+    REQUIRE_GL_CONTEXT();
+    enterPictureDirectory();
+    BackgroundTex backgroundTex;
+
+    struct Step {
+        const char* value; // of a "texture" trigger; null: no trigger
+        bool pictureOne;
+    };
+    const Step steps[] = {{nullptr, false}, {"1", true},  {"7", true},
+                          {"-1", true},     {"0", false}, {" 1x", true}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.value ? step.value : "untriggered");
+        if (step.value)
+            backgroundTex.trigger(0, "texture", step.value);
+        startFrame();
+        backgroundTex.paint(0, 0, 0);
+        for (const auto& probe : kProbes) {
+            const Rgb expected = step.pictureOne ? pictureOneAt(probe[0], probe[1]) : kPicture2;
+            EXPECT_PIXEL_NEAR(probe[0], probe[1], expected, 1);
+        }
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// [SECTION] Slides
 
 const Rgb kBlack{0, 0, 0};
 const Rgb kRed{255, 0, 0};
@@ -28,9 +105,9 @@ float atPhase(float start, float phase, float speed = 1.0f) {
     return start + phase / (0.7f * speed);
 }
 
-TEST(IntroScene, PulsesFromItsFirstPaintAndDrawsNothingAfterPhaseTen) {
+TEST(IntroScene, PulsesFromItsFirstPaintUntilPhaseTenAndEachTriggerRestartsIt) {
     REQUIRE_GL_CONTEXT();
-    picturetest::enterPictureDirectory();
+    enterPictureDirectory();
     IntroScene intro;
 
     startFrame();
@@ -53,15 +130,8 @@ TEST(IntroScene, PulsesFromItsFirstPaintAndDrawsNothingAfterPhaseTen) {
     startFrame();
     intro.paint(atPhase(3.0f, 13.5f), 0, 0);
     EXPECT_PIXEL_NEAR(400, 300, kBlack, 0);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
+    expectGlState({GL_DEPTH_TEST}, {GL_BLEND});
 
-TEST(IntroScene, EachTriggerRestartsThePulseWithTheNextPictureAtItsSpeed) {
-    REQUIRE_GL_CONTEXT();
-    picturetest::enterPictureDirectory();
-    IntroScene intro;
     struct Step {
         float time;
         const char* value;
@@ -89,7 +159,7 @@ TEST(IntroScene, EachTriggerRestartsThePulseWithTheNextPictureAtItsSpeed) {
 
 TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
     REQUIRE_GL_CONTEXT();
-    picturetest::enterPictureDirectory();
+    enterPictureDirectory();
     CreditsScene credits;
     // 0.7 s in: picture 0 at size 2.1 (alpha sin 2.1, 190 pixels either side of the centre),
     // picture 1 over it at size 0.15 (alpha sin 0.15, 13 pixels either side).
@@ -118,7 +188,7 @@ TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
 
 TEST(GreetingsScene, FourBandsCutAtTransparentTexelsWithBlackOutlinesAtTheSeams) {
     REQUIRE_GL_CONTEXT();
-    picturetest::enterPictureDirectory();
+    enterPictureDirectory();
     GLint alphaBits = -1;
     glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
     ASSERT_EQ(alphaBits, 0) << "the bands' blend function relies on a window without alpha";
@@ -140,19 +210,16 @@ TEST(GreetingsScene, FourBandsCutAtTransparentTexelsWithBlackOutlinesAtTheSeams)
     for (int seam : seamRows) {
         SCOPED_TRACE(seam);
         int black = 0;
-        for (const Rgb& pixel : picturetest::readRect(600, seam - 50, 190, 100))
+        for (const Rgb& pixel : readRect(600, seam - 50, 190, 100))
             black += pixel.r < 40 && pixel.g < 40 && pixel.b < 40;
         EXPECT_GT(black, 100);
     }
     int elsewhere = 0;
-    for (const Rgb& pixel : picturetest::readRect(600, 520, 190, 70))
+    for (const Rgb& pixel : readRect(600, 520, 190, 70))
         elsewhere += pixel.r < 250;
     EXPECT_EQ(elsewhere, 0);
 
-    EXPECT_FALSE(glIsEnabled(GL_FOG));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    expectGlState({GL_CULL_FACE}, {GL_FOG, GL_ALPHA_TEST});
 }
 
 } // namespace

@@ -33,6 +33,18 @@ bool parseSeconds(const std::string& text, double* seconds) {
     return true;
 }
 
+bool parseCount(const std::string& text, int low, int high, int* value) {
+    if (text.empty() || text[0] < '0' || text[0] > '9')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long number = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || number < low || number > high)
+        return false;
+    *value = static_cast<int>(number);
+    return true;
+}
+
 int64_t millisecondsAtOrAfter(double seconds) {
     // NOTE: 0.7 s is 699.99999999999994 ms in binary; the microsecond of slack keeps it 700.
     return static_cast<int64_t>(std::ceil(seconds * 1000.0 - 1e-3));

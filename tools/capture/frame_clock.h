@@ -19,6 +19,9 @@ int64_t firstFrameAtOrAfter(int64_t milliseconds, int fps);
 bool parseSeconds(const std::string& text, double* seconds);
 int64_t millisecondsAtOrAfter(double seconds);
 
+// A whole number from `low` to `high` written in decimal digits only, as options take it.
+bool parseCount(const std::string& text, int low, int high, int* value);
+
 // "1:05.250" for 65250 ms.
 std::string formatClock(int64_t milliseconds);
 

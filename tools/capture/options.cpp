@@ -19,18 +19,6 @@ namespace {
 constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
 constexpr int kMaxColumns = 64;
 
-bool parseCount(const std::string& text, int low, int high, int* value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long number = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || number < low || number > high)
-        return false;
-    *value = static_cast<int>(number);
-    return true;
-}
-
 // libpng writes the pictures, so a picture must be named as a PNG file.
 std::string checkPngName(const std::string& option, const std::string& path) {
     std::string extension = fileExtension(path);

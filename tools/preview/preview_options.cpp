@@ -32,18 +32,6 @@ When standard input is not a terminal it takes one command a line (seek S, pause
 reload, shot FILE.png, effects, quit) and answers each with one line, "ok ..." or "error: ...".
 )";
 
-bool parseCount(const std::string& text, int low, int high, int* value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long number = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || number < low || number > high)
-        return false;
-    *value = static_cast<int>(number);
-    return true;
-}
-
 std::string applyOption(const std::string& name, const std::string& value, Options* options) {
     if (name == "--dir") {
         options->directory = value;
@@ -53,7 +41,7 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
         if (!capture::parseSeconds(value, &options->at))
             return "--at " + value + ": not a time in seconds";
     } else if (name == "--fps") {
-        if (!parseCount(value, 1, 1000, &options->fps))
+        if (!capture::parseCount(value, 1, 1000, &options->fps))
             return "--fps " + value + ": expected a whole number from 1 to 1000";
     } else if (name == "--loop") {
         size_t colon = value.find(':');

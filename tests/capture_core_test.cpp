@@ -3,13 +3,13 @@
 #include "host/demo.h"
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
-#include "tools/capture/capture_plan.h"
-#include "tools/capture/frame_clock.h"
-#include "tools/capture/frame_stats.h"
-#include "tools/capture/options.h"
-#include "tools/capture/output_files.h"
-#include "tools/capture/scene_profiler.h"
-#include "tools/capture/timeline_info.h"
+#include "tools/author/capture/capture_plan.h"
+#include "tools/author/capture/frame_clock.h"
+#include "tools/author/capture/frame_stats.h"
+#include "tools/author/capture/options.h"
+#include "tools/author/capture/output_files.h"
+#include "tools/author/capture/scene_profiler.h"
+#include "tools/author/capture/timeline_info.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // (a flat colour set by triggers); without it they skip and the clock is checked through
 // the benchmark's sections, which name the effects active on each run of frames.
 #include "tests/process_runner.h"
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

@@ -1,8 +1,8 @@
 // The soundtrack: the score's sections against the notes kept for the timeline, and the
 // rendered music.mp3 as ffmpeg decodes and measures it (which judges musicgen's own loudness
 // and peak measurements by their outcome).
-#include "tools/musicgen/score.h"
-#include "tools/musicgen/synth.h"
+#include "tools/generators/musicgen/score.h"
+#include "tools/generators/musicgen/synth.h"
 
 #include <gtest/gtest.h>
 

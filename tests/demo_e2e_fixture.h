@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tests/process_runner.h"
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <gtest/gtest.h>
 

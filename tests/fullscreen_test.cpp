@@ -1,7 +1,7 @@
 // The full-screen path against a real X server with the video mode extension: the Xorg dummy
 // driver, started here on a free display (as root only; elsewhere these tests skip).
 #include "tests/process_runner.h"
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <gtest/gtest.h>
 

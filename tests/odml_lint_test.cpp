@@ -1,7 +1,7 @@
 // odml-lint end to end: findings with their line, column and excerpt, exit statuses, the
 // checks against the scenes and the music, and the dump.
 #include "tests/process_runner.h"
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The soak run's pieces: its memory figures and judgement, and the thing it leans on, that the
 // demo can be built, run and torn down again in one process and then runs exactly as before.
-#include "tools/capture/demo_renderer.h"
-#include "tools/capture/frame_clock.h"
-#include "tools/soak/memory_figures.h"
+#include "tools/author/capture/demo_renderer.h"
+#include "tools/author/capture/frame_clock.h"
+#include "tools/benches/soak/memory_figures.h"
 
 #include <gtest/gtest.h>
 

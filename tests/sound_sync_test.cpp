@@ -3,8 +3,8 @@
 // with every click heard. The bounds are generous (the goal is 10 ms); the figures are printed.
 // Skips when no server can be started here.
 #include "sound/sound.h"
-#include "tools/clockbench/sound_server.h"
-#include "tools/clockbench/sync_probe.h"
+#include "tools/benches/clockbench/sound_server.h"
+#include "tools/benches/clockbench/sync_probe.h"
 
 #include <gtest/gtest.h>
 

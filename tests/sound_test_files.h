@@ -1,7 +1,7 @@
 // Scratch MP3 and non-MP3 files for the sound tests, in a directory removed afterwards.
 #pragma once
 
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Writes the MP3 fuzz target's seeds into a directory: short tones in the forms the sound
 // layer accepts (mono and stereo, three rates, fixed and variable bit rate, an ID3 tag).
-#include "tools/mp3tone/mp3_tone.h"
+#include "tools/lib/mp3tone/mp3_tone.h"
 
 #include <cstdio>
 #include <string>

@@ -1,0 +1,26 @@
+// The benchmark's tables on standard output: overall and per-section frame times, and with
+// --profile each scene's paint cost.
+#pragma once
+
+#include "tools/author/capture/frame_stats.h"
+#include "tools/author/capture/scene_profiler.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+struct BenchFigures {
+    std::string timeline, renderer;
+    int fps = 60;
+    int64_t firstFrame = 0, lastFrame = 0, firstMs = 0, lastMs = 0;
+    std::vector<double> frameMs;
+    std::vector<Section> sections;
+    bool profiled = false;
+    std::vector<SceneCost> sceneCosts;
+};
+
+void printBench(std::FILE* out, const BenchFigures& figures);
+
+} // namespace capture

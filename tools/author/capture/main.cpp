@@ -1,0 +1,219 @@
+// solvane-capture: renders the demo offline on a fixed clock into pictures, a video, a
+// contact sheet or frame-time figures. Plays the demo through the demo player in the host's
+// window.
+#include "host/demo.h"
+#include "sound/mp3_decoder.h"
+#include "tools/author/capture/capture_plan.h"
+#include "tools/author/capture/capture_run.h"
+#include "tools/author/capture/demo_renderer.h"
+#include "tools/author/capture/frame_clock.h"
+#include "tools/author/capture/options.h"
+#include "tools/author/capture/output_files.h"
+#include "tools/author/capture/video_encoder.h"
+#include "tools/lib/common/tool_info.h"
+#include "tools/lib/xvfb/private_xvfb.h"
+
+#include <X11/Xlib.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFailed = 2;
+const char* const kInterruptedText = "interrupted";
+
+capture::OutputFiles* liveOutputs = nullptr;
+
+void requestStop(int signal) {
+    capture::interrupted = signal; // the exit status says which: 128 + its number
+}
+
+// A lost X server ends the process inside Xlib; the staged files go first.
+int lostDisplay(Display*) {
+    if (liveOutputs)
+        liveOutputs->abandon();
+    std::fprintf(stderr, "solvane-capture: lost the connection to the X display\n");
+    std::_Exit(kFailed);
+}
+
+void installSignals() {
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a dead ffmpeg shows as a failed write instead
+}
+
+std::string checkDirectory(const std::string& directory) {
+    struct stat info;
+    if (stat(directory.c_str(), &info) != 0)
+        return "--dir " + directory + ": " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode))
+        return "--dir " + directory + ": not a directory";
+    if (access(directory.c_str(), R_OK | X_OK) != 0)
+        return "--dir " + directory + ": " + std::strerror(errno);
+    return "";
+}
+
+// Without data/ every scene draws without its pictures: grey frames, not the demo.
+std::string checkDemoDirectory(const std::string& directory) {
+    struct stat info;
+    if (stat((directory + "/data").c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return "--dir " + directory + ": not a demo directory: it has no data/ with the pictures";
+    return "";
+}
+
+std::string checkReadable(const std::string& path, const char* what) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return path + ": cannot read " + what + ": " + std::strerror(errno);
+    std::fclose(file);
+    return "";
+}
+
+// Every output path is made absolute against the directory the tool was started in.
+void resolvePaths(capture::Options* options) {
+    options->directory = capture::absolutePath(options->directory);
+    options->script = options->script.empty() ? options->directory + "/script.odml"
+                                              : capture::absolutePath(options->script);
+    for (capture::ShotRequest& shot : options->shots)
+        shot.path = capture::absolutePath(shot.path);
+    options->framesDirectory = capture::absolutePath(options->framesDirectory);
+    options->video = capture::absolutePath(options->video);
+    options->sheet = capture::absolutePath(options->sheet);
+}
+
+std::string checkFramesDirectory(const std::string& directory, capture::OutputFiles* outputs) {
+    struct stat info;
+    if (stat(directory.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode))
+            return "--frames " + directory + ": not a directory";
+        if (access(directory.c_str(), W_OK | X_OK) != 0)
+            return "--frames " + directory + ": " + std::strerror(errno);
+        return "";
+    }
+    if (mkdir(directory.c_str(), 0777) != 0)
+        return "--frames " + directory + ": " + std::strerror(errno);
+    outputs->removeOnAbandon(directory);
+    return "";
+}
+
+// The video's sound is padded with silence past the music's end; say so before rendering.
+void warnIfPastTheMusic(const capture::CaptureJob& job) {
+    constexpr int kRate = 44100;
+    sound::Mp3Decoder decoder;
+    if (decoder.open(job.musicPath.c_str(), kRate) != 0)
+        return; // ffmpeg reports what it cannot read
+    const int64_t musicMs = decoder.length() * 1000 / kRate;
+    const int64_t endMs = capture::frameMilliseconds(job.plan->rangeEnd, job.plan->fps);
+    if (endMs > musicMs)
+        std::fprintf(stderr,
+                     "solvane-capture: warning: the video runs to %s but the music ends at %s; "
+                     "the rest is silent\n",
+                     capture::formatClock(endMs).c_str(), capture::formatClock(musicMs).c_str());
+}
+
+std::string checkOutputs(const capture::Options& options, capture::CaptureJob* job,
+                         capture::OutputFiles* outputs) {
+    for (const capture::ShotRequest& shot : options.shots) {
+        std::string error = capture::checkWritable(shot.path);
+        if (!error.empty())
+            return error;
+    }
+    if (!options.sheet.empty()) {
+        std::string error = capture::checkWritable(options.sheet);
+        if (!error.empty())
+            return error;
+    }
+    if (!options.video.empty()) {
+        job->ffmpeg = capture::findProgram("ffmpeg");
+        if (job->ffmpeg.empty())
+            return "--video needs ffmpeg, and there is none on PATH";
+        job->musicPath = options.directory + "/music.mp3";
+        std::string error = checkReadable(job->musicPath, "the music for the video");
+        if (error.empty())
+            error = capture::checkWritable(options.video);
+        if (!error.empty())
+            return error;
+    }
+    // Last, since it may create the directory.
+    if (!options.framesDirectory.empty())
+        return checkFramesDirectory(options.framesDirectory, outputs);
+    return "";
+}
+
+std::string run(capture::Options options) {
+    resolvePaths(&options);
+    std::string error = checkDirectory(options.directory);
+    if (error.empty())
+        error = checkDemoDirectory(options.directory);
+    if (error.empty())
+        error = capture::checkDistinctOutputs(options);
+    if (error.empty())
+        error = checkReadable(options.script, "the timeline");
+    if (!error.empty())
+        return error;
+
+    capture::Plan plan;
+    capture::CaptureJob job{&options, &plan, options.script, "", ""};
+    PrivateXvfb xvfb;
+    capture::OutputFiles outputs;
+    if ((error = checkOutputs(options, &job, &outputs)).empty())
+        error = xvfb.startIfNeeded();
+    if (error.empty() && chdir(options.directory.c_str()) != 0)
+        error = "--dir " + options.directory + ": " + std::strerror(errno);
+    if (!error.empty())
+        return error;
+
+    liveOutputs = &outputs;
+    XSetIOErrorHandler(lostDisplay);
+    capture::DemoRenderer renderer;
+    capture::BenchFigures figures;
+    error = renderer.open(options.script);
+    // The frames follow from the timeline's end, known once the demo is built; what the
+    // scenes said while loading belongs with the diagnostics of a run that goes ahead.
+    if (error.empty())
+        error = capture::makePlan(options, renderer.timelineEnd(), &plan);
+    if (error.empty()) {
+        std::fputs(renderer.buildLines.c_str(), stderr);
+        if (!options.video.empty())
+            warnIfPastTheMusic(job);
+        error = capture::runCapture(job, script, renderer, outputs, &figures);
+    }
+    error = outputs.inFinalNames(error);
+    renderer.close();
+    liveOutputs = nullptr;
+    if (error.empty())
+        error = outputs.commit();
+    if (!error.empty())
+        return error;
+    if (options.bench)
+        capture::printBench(stdout, figures);
+    return "";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    capture::Options options;
+    std::string error = capture::parseOptions(argc, argv, &options);
+    if (error.empty() && (options.help || options.version)) {
+        answerInfoRequest(options.help ? InfoRequest::Help : InfoRequest::Version,
+                          "solvane-capture", capture::usageText());
+        return 0;
+    }
+    if (error.empty()) {
+        installSignals();
+        error = run(options);
+    }
+    if (error.empty())
+        return 0;
+    std::fprintf(stderr, "solvane-capture: %s\n", error.c_str());
+    return error == kInterruptedText ? 128 + capture::interrupted : kFailed;
+}

@@ -1,0 +1,210 @@
+// Long options only, each "--name VALUE" or "--name=VALUE"; every mistake is one line.
+#include "tools/author/capture/options.h"
+
+#include "tools/author/capture/frame_clock.h"
+#include "tools/author/capture/output_files.h"
+#include "tools/author/capture/video_encoder.h"
+#include "tools/lib/common/tool_info.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace capture {
+
+namespace {
+
+constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
+constexpr int kMaxColumns = 64;
+
+// libpng writes the pictures, so a picture must be named as a PNG file.
+std::string checkPngName(const std::string& option, const std::string& path) {
+    std::string extension = fileExtension(path);
+    if (extension == ".png")
+        return "";
+    return option + ": pictures are written as PNG only; name the file .png";
+}
+
+std::string parseShot(const std::string& text, ShotRequest* shot) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos || colon + 1 == text.size())
+        return "--shot " + text + ": expected T:FILE.png";
+    if (!parseSeconds(text.substr(0, colon), &shot->seconds))
+        return "--shot " + text + ": '" + text.substr(0, colon) + "' is not a time in seconds";
+    shot->path = text.substr(colon + 1);
+    return checkPngName("--shot " + text, shot->path);
+}
+
+std::string checkVideoName(const std::string& path) {
+    if (videoFormatFor(path))
+        return "";
+    std::string extension = fileExtension(path);
+    return "--video " + path + ": " +
+           (extension.empty() ? "no file extension to tell the format by"
+                              : "no video format is written as '" + extension + "'") +
+           "; use " + videoExtensions();
+}
+
+// One option with its value already split off. Returns an error line or "".
+std::string applyOption(const std::string& name, const std::string& value, Options* options) {
+    auto badSeconds = [&] { return name + " " + value + ": not a time in seconds"; };
+    if (name == "--dir")
+        options->directory = value;
+    else if (name == "--script")
+        options->script = value;
+    else if (name == "--fps") {
+        if (!parseCount(value, 1, kMaxFps, &options->fps))
+            return "--fps " + value + ": expected a whole number from 1 to 1000";
+    } else if (name == "--from") {
+        if (!parseSeconds(value, &options->from))
+            return badSeconds();
+        options->hasFrom = true;
+    } else if (name == "--to") {
+        if (!parseSeconds(value, &options->to))
+            return badSeconds();
+        options->hasTo = true;
+    } else if (name == "--shot") {
+        ShotRequest shot;
+        std::string error = parseShot(value, &shot);
+        if (!error.empty())
+            return error;
+        options->shots.push_back(shot);
+    } else if (name == "--frames")
+        options->framesDirectory = value;
+    else if (name == "--video") {
+        options->video = value;
+        return checkVideoName(value);
+    } else if (name == "--sheet") {
+        options->sheet = value;
+        return checkPngName("--sheet " + value, value);
+    } else if (name == "--every") {
+        if (!parseSeconds(value, &options->every) || millisecondsAtOrAfter(options->every) <= 0)
+            return "--every " + value + ": expected a time in seconds of at least 0.001";
+    } else if (name == "--columns") {
+        if (!parseCount(value, 1, kMaxColumns, &options->columns))
+            return "--columns " + value + ": expected a whole number from 1 to 64";
+    }
+    return "";
+}
+
+bool isSwitch(const std::string& name) {
+    return name == "--bench" || name == "--profile";
+}
+
+bool takesValue(const std::string& name) {
+    static const char* const kNames[] = {"--dir",   "--script", "--fps",    "--from",
+                                         "--to",    "--shot",   "--frames", "--video",
+                                         "--sheet", "--every",  "--columns"};
+    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+}
+
+std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven) {
+    if ((everyGiven || columnsGiven) && options.sheet.empty())
+        return std::string(everyGiven ? "--every" : "--columns") + " needs --sheet";
+    if (options.hasFrom && options.hasTo && options.to <= options.from)
+        return "--to must be later than --from";
+    if (options.shots.empty() && options.framesDirectory.empty() && options.video.empty() &&
+        options.sheet.empty() && !options.bench)
+        return "nothing to do: give --shot, --frames, --video, --sheet or --bench (see --help)";
+    return "";
+}
+
+} // namespace
+
+std::string parseOptions(int argc, char** argv, Options* options) {
+    bool everyGiven = false, columnsGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        InfoRequest request = infoRequest(argv[i]);
+        if (request != InfoRequest::NoInfo) {
+            options->help |= request == InfoRequest::Help;
+            options->version |= request == InfoRequest::Version;
+            continue;
+        }
+        if (argument.compare(0, 2, "--") != 0)
+            return "unexpected argument '" + argument + "' (see --help)";
+        size_t equals = argument.find('=');
+        std::string name = argument.substr(0, equals);
+        if (isSwitch(name)) {
+            if (equals != std::string::npos)
+                return name + " takes no value";
+            options->bench |= name == "--bench";
+            options->profile |= name == "--profile";
+            continue;
+        }
+        if (!takesValue(name))
+            return "unknown option " + name + " (see --help)";
+        std::string value;
+        if (equals != std::string::npos)
+            value = argument.substr(equals + 1);
+        else if (i + 1 < argc)
+            value = argv[++i];
+        else
+            return name + " needs a value (see --help)";
+        if (value.empty())
+            return name + " needs a value (see --help)";
+        std::string error = applyOption(name, value, options);
+        if (!error.empty())
+            return error;
+        everyGiven |= name == "--every";
+        columnsGiven |= name == "--columns";
+    }
+    if (options->help || options->version)
+        return "";
+    options->bench |= options->profile;
+    return checkCombinations(*options, everyGiven, columnsGiven);
+}
+
+const char* usageText() {
+    return R"(Usage: solvane-capture [OPTIONS]
+Renders Solvane's timeline offline on a fixed clock: frame n at F frames per second shows
+music time floor(n * 1000 / F) ms. Every frame from 0 s to the last one asked for is drawn
+in order, so scene state is what a real run at that frame rate would have. No sound device
+is opened; without a DISPLAY a private Xvfb is started for the run.
+
+Input:
+  --dir DIR           run in the demo directory DIR (default: the current directory)
+  --script FILE       read this timeline instead of DIR/script.odml
+  --fps N             frames per second, 1 to 1000 (default 60)
+  --from S, --to S    the range in seconds, from <= t < to (default 0 and the timeline's end)
+
+Output (any combination; paths are relative to where you run the tool):
+  --shot T:FILE.png   save the frame shown at T s: the first frame at or after T (repeatable)
+  --frames DIR        save every frame of the range as DIR/frame-000000.png ...
+  --video FILE        encode the range with ffmpeg with its slice of music.mp3, in the
+                      format the name asks for: .mp4, .mov or .mkv (H.264 and AAC), .avi
+                      (H.264 and MP3) or .webm (VP9 and Opus)
+  --sheet FILE.png    a contact sheet of the range, labelled with times and active effects
+    --every S         one thumbnail every S seconds (default 5)
+    --columns C       thumbnails per row (default 6)
+  --bench             render the range as fast as possible and print frame-time statistics,
+                      overall and per section (a run of frames with the same active effects)
+  --profile           with --bench: each scene's paint cost, GPU-finished (implies --bench)
+  -h, --help          show this text
+  --version           show the version
+
+Errors are one line on standard error and exit status 2; nothing half-written is left behind.
+A signal stops the run the same way, with status 128 + its number (130 for Ctrl+C, 143 for
+SIGTERM).
+)";
+}
+
+std::string checkDistinctOutputs(const Options& options) {
+    std::vector<std::pair<std::string, std::string>> outputs; // path, the option naming it
+    for (const ShotRequest& shot : options.shots)
+        outputs.emplace_back(shot.path, "--shot");
+    if (!options.video.empty())
+        outputs.emplace_back(options.video, "--video");
+    if (!options.sheet.empty())
+        outputs.emplace_back(options.sheet, "--sheet");
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (outputs[i].first == outputs[j].first)
+                return outputs[i].first + ": named by both " + outputs[j].second + " and " +
+                       outputs[i].second + "; give each output its own file";
+    return "";
+}
+
+} // namespace capture

@@ -1,0 +1,46 @@
+// Effect names and active sets, read from the script's records without changing them.
+#include "tools/author/capture/timeline_info.h"
+
+namespace capture {
+
+std::string sceneName(const tarvo64k::Script& script, const tarvo64k::Callback* callback) {
+    if (!callback)
+        return "(no scene)";
+    for (auto row = script.callbacks.rbegin(); row != script.callbacks.rend(); ++row)
+        if ((*row)->callback == callback)
+            return (*row)->name;
+    return "(unregistered)";
+}
+
+void activeEffects(const tarvo64k::Script& script, float time, std::vector<int>* indexes) {
+    indexes->clear();
+    if (time < 0 || time > script.lastEnd)
+        return;
+    for (size_t i = 0; i < script.effects.size(); ++i) {
+        const tarvo64k::Effect* effect = script.effects[i];
+        if (time >= effect->start && time < effect->end)
+            indexes->push_back(static_cast<int>(i));
+    }
+}
+
+std::vector<std::string> effectSceneNames(const tarvo64k::Script& script) {
+    std::vector<std::string> names;
+    for (const tarvo64k::Effect* effect : script.effects)
+        names.push_back(sceneName(script, effect->callback));
+    return names;
+}
+
+std::string describeEffects(const std::vector<std::string>& effectNames,
+                            const std::vector<int>& indexes) {
+    if (indexes.empty())
+        return "(nothing)";
+    std::string text;
+    for (int index : indexes) {
+        if (!text.empty())
+            text += ", ";
+        text += effectNames[static_cast<size_t>(index)];
+    }
+    return text;
+}
+
+} // namespace capture

@@ -1,0 +1,179 @@
+// The ffmpeg child: fork and exec with the frame pipe as its standard input and its messages
+// in a log file, whose last line explains a failure.
+#include "tools/author/capture/video_encoder.h"
+
+#include "tools/author/capture/output_files.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace capture {
+
+namespace {
+
+std::string seconds(int64_t milliseconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(milliseconds / 1000),
+                  static_cast<long long>(milliseconds % 1000));
+    return text;
+}
+
+const VideoFormat kFormats[] = {
+    {".mp4", "mp4", true, "aac"},        {".mov", "mov", true, "aac"},
+    {".mkv", "matroska", true, "aac"},   {".avi", "avi", true, "libmp3lame"},
+    {".webm", "webm", false, "libopus"},
+};
+
+std::vector<std::string> ffmpegArguments(const VideoJob& job) {
+    // The audio slice lasts exactly as long as the frames: count / fps seconds, padded with
+    // silence where the music ends first.
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.6f", static_cast<double>(job.frameCount) / job.fps);
+    std::vector<std::string> arguments = {
+        job.ffmpeg, "-hide_banner", "-nostats", "-loglevel", "error", "-y",
+        // frames from the pipe
+        "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
+        std::to_string(job.width) + "x" + std::to_string(job.height), "-framerate",
+        std::to_string(job.fps), "-i", "pipe:0",
+        // the music from the first frame's time on
+        "-ss", seconds(job.audioStartMs), "-t", duration, "-i", job.music, "-map", "0:v:0", "-map",
+        "1:a:0", "-af", "apad", "-pix_fmt", "yuv420p"};
+    const VideoFormat& format = *job.format;
+    if (format.h264)
+        arguments.insert(arguments.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18"});
+    else
+        arguments.insert(arguments.end(), {"-c:v", "libvpx-vp9", "-crf", "32", "-b:v", "0",
+                                           "-deadline", "good", "-cpu-used", "4"});
+    arguments.insert(arguments.end(), {"-c:a", format.audioCodec, "-b:a", "192k", "-t", duration});
+    if (format.muxer == std::string("mp4") || format.muxer == std::string("mov"))
+        arguments.insert(arguments.end(), {"-movflags", "+faststart"});
+    arguments.insert(arguments.end(), {"-f", format.muxer, job.output});
+    return arguments;
+}
+
+} // namespace
+
+const VideoFormat* videoFormatFor(const std::string& path) {
+    std::string extension = fileExtension(path);
+    for (const VideoFormat& format : kFormats)
+        if (extension == format.extension)
+            return &format;
+    return nullptr;
+}
+
+std::string videoExtensions() {
+    std::string text;
+    const size_t count = sizeof kFormats / sizeof kFormats[0];
+    for (size_t i = 0; i < count; ++i)
+        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kFormats[i].extension;
+    return text;
+}
+
+std::string findProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string directories = path ? path : "";
+    size_t from = 0;
+    while (from <= directories.size()) {
+        size_t colon = directories.find(':', from);
+        if (colon == std::string::npos)
+            colon = directories.size();
+        std::string directory = directories.substr(from, colon - from);
+        std::string candidate = (directory.empty() ? "." : directory) + "/" + name;
+        struct stat info;
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        from = colon + 1;
+    }
+    return "";
+}
+
+std::string VideoEncoder::start(const VideoJob& job) {
+    logPath = job.output + ".log";
+    int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (log < 0)
+        return logPath + ": " + std::strerror(errno);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        close(log);
+        return std::string("ffmpeg pipe: ") + std::strerror(errno);
+    }
+    std::vector<std::string> arguments = ffmpegArguments(job);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid = fork();
+    if (pid == 0) {
+        dup2(fds[0], 0);
+        dup2(log, 1);
+        dup2(log, 2);
+        execv(job.ffmpeg.c_str(), argv.data());
+        _exit(127);
+    }
+    close(fds[0]);
+    close(log);
+    if (pid < 0) {
+        close(fds[1]);
+        return std::string("ffmpeg: ") + std::strerror(errno);
+    }
+    pipeFd = fds[1];
+    return "";
+}
+
+std::string VideoEncoder::write(const unsigned char* rgb, size_t bytes) {
+    while (bytes > 0) {
+        ssize_t written = ::write(pipeFd, rgb, bytes);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return "ffmpeg stopped taking frames: " + lastLogLine();
+        rgb += written;
+        bytes -= static_cast<size_t>(written);
+    }
+    return "";
+}
+
+std::string VideoEncoder::finish() {
+    if (pid <= 0)
+        return "";
+    close(pipeFd);
+    pipeFd = -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid = -1;
+    std::string error;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        error = "ffmpeg failed: " + lastLogLine();
+    std::remove(logPath.c_str());
+    return error;
+}
+
+VideoEncoder::~VideoEncoder() {
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        finish();
+    }
+}
+
+std::string VideoEncoder::lastLogLine() const {
+    std::ifstream log(logPath);
+    std::string line, last = "(no message)";
+    while (std::getline(log, line))
+        if (!line.empty())
+            last = line;
+    return last;
+}
+
+} // namespace capture

@@ -1,0 +1,446 @@
+// solvane-preview: plays the demo in a window with its music, and lets a timeline author
+// pause, seek, loop, reload and look at the state of the timeline while it plays. Every frame
+// it shows is the frame a straight capture run at the same rate shows at that time.
+#include "host/demo.h"
+#include "host/host_window.h"
+#include "sound/sound.h"
+#include "tools/author/capture/frame_clock.h"
+#include "tools/author/capture/output_files.h"
+#include "tools/author/preview/control.h"
+#include "tools/author/preview/hud.h"
+#include "tools/author/preview/preview_options.h"
+#include "tools/author/preview/session.h"
+#include "tools/author/preview/timeline_notes.h"
+#include "tools/lib/window/tool_window.h"
+
+#include <GL/gl.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kFailed = 2;
+constexpr auto kReloadPoll = std::chrono::milliseconds(250);
+constexpr auto kWarningsShown = std::chrono::seconds(5);
+
+// The play position: the music's clock when there is music, else the steady clock.
+class PlayClock {
+public:
+    void open() {
+        if (!FSOUND_Init(44100, 32, 2))
+            return;
+        music = FSOUND_Stream_Open("music.mp3", 0x20000, 0, 0);
+        if (!music)
+            std::fprintf(stderr, "solvane-preview: music.mp3: %s; playing without music\n",
+                         FMOD_ErrorString(FSOUND_GetError()));
+    }
+    void close() {
+        if (music)
+            FSOUND_Stream_Close(music);
+        FSOUND_Close();
+    }
+    int64_t now() const {
+        if (music)
+            return FSOUND_Stream_GetTime(music);
+        if (paused)
+            return base;
+        return base +
+               std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+    }
+    // Holds at `milliseconds`, or plays on from it.
+    void set(int64_t milliseconds, bool play) {
+        base = milliseconds;
+        since = Clock::now();
+        paused = !play;
+        if (!music)
+            return;
+        if (channel < 0) {
+            channel = FSOUND_Stream_Play(-1, music);
+        }
+        FSOUND_SetPaused(channel, 1);
+        FSOUND_Stream_SetTime(music, static_cast<int>(milliseconds));
+        if (play)
+            FSOUND_SetPaused(channel, 0);
+    }
+
+private:
+    FSOUND_STREAM* music = nullptr;
+    int channel = -1;
+    int64_t base = 0;
+    Clock::time_point since = Clock::now();
+    bool paused = true;
+};
+
+class Preview {
+public:
+    Preview(const preview::Options& options, preview::Session* session)
+        : options(options), session(*session), grid(preview::readBeatGrid(session->scriptText())) {
+        paused = options.paused;
+        if (options.hasLoop) {
+            loopFrom = options.loopFrom;
+            loopTo = options.loopTo;
+        }
+        warningsUntil = Clock::now() + kWarningsShown;
+        printWarnings();
+    }
+    int run();
+
+private:
+    // [SECTION] Moving through the timeline
+    void seekTo(int64_t frame);
+    void seekSeconds(double seconds) { seekTo(session.frameForSeek(std::max(0.0, seconds))); }
+    void setPaused(bool pause);
+    void playStep();
+    void reload(bool asked, std::string* answer);
+
+    // [SECTION] Input
+    void pumpWindow();
+    void keyPressed(unsigned long keysym, bool shift);
+    void command(const std::string& line);
+
+    // [SECTION] Showing the frame
+    void present(bool fresh, bool seeking = false);
+    std::vector<std::string> hudLines(bool seeking) const;
+    void printWarnings() const;
+    double seconds() const { return session.milliseconds() / 1000.0; }
+
+    const preview::Options& options;
+    preview::Session& session;
+    preview::BeatGrid grid;
+    PlayClock clock;
+    preview::Hud hud;
+    std::vector<unsigned char> sceneFrame; // RGBA rows, bottom row first, as GL reads them
+    bool paused = false, hudShown = true, quit = false;
+    double loopFrom = -1, loopTo = -1;
+    std::string lastReload = "none yet";
+    Clock::time_point warningsUntil, nextReloadPoll = Clock::now();
+    double frameMs = 0;
+    Clock::time_point lastPresent = Clock::now();
+    std::unique_ptr<preview::LineReader> input;
+};
+
+// [SECTION] Moving through the timeline
+
+void Preview::seekTo(int64_t frame) {
+    frame = std::min(frame, session.lastFrame());
+    present(false, true); // the last frame stays, with the seeking mark
+    session.moveTo(frame);
+    present(true);
+    clock.set(session.milliseconds(), !paused);
+}
+
+void Preview::setPaused(bool pause) {
+    if (pause == paused)
+        return;
+    paused = pause;
+    clock.set(session.milliseconds(), !paused);
+    present(false);
+}
+
+void Preview::playStep() {
+    int64_t now = clock.now();
+    if (loopTo > loopFrom && now >= static_cast<int64_t>(loopTo * 1000.0)) {
+        seekSeconds(loopFrom);
+        return;
+    }
+    const int64_t last = session.lastFrame();
+    const int64_t target = std::min(session.frameAt(now), last);
+    if (session.moveTo(target))
+        present(true);
+    else if (Clock::now() - lastPresent > std::chrono::milliseconds(100))
+        present(false); // the display's clock and counters move on
+    if (target == last && now >= session.milliseconds() + 1000 / session.fps())
+        setPaused(true); // the end of the timeline
+}
+
+void Preview::reload(bool asked, std::string* answer) {
+    std::string why = session.reload();
+    const std::string when = std::to_string(session.milliseconds() / 1000.0);
+    if (why.empty()) {
+        grid = preview::readBeatGrid(session.scriptText());
+        lastReload = "reloaded, " + std::to_string(session.warnings().size()) + " warnings";
+        warningsUntil = Clock::now() + kWarningsShown;
+        printWarnings();
+        clock.set(session.milliseconds(), !paused);
+        present(true);
+    } else {
+        lastReload = "kept the old timeline: " + why;
+        if (!asked)
+            std::fprintf(stderr, "solvane-preview: %s\n", lastReload.c_str());
+        present(false);
+    }
+    if (answer)
+        *answer = why.empty() ? "ok" : "error: " + why;
+}
+
+// [SECTION] Input
+
+void Preview::keyPressed(unsigned long keysym, bool shift) {
+    const double step = shift ? 10.0 : 1.0;
+    switch (keysym) {
+    case XK_space:
+        setPaused(!paused);
+        break;
+    case XK_Left:
+        seekSeconds(seconds() - step);
+        break;
+    case XK_Right:
+        seekSeconds(seconds() + step);
+        break;
+    case XK_Prior:
+    case XK_Next: {
+        const std::vector<float> times = session.boundaries();
+        const double now = seconds();
+        double to = keysym == XK_Prior ? 0.0 : now;
+        for (float time : times) {
+            if (keysym == XK_Prior && time < now - 0.0005)
+                to = time;
+            if (keysym == XK_Next && time > now + 0.0005) {
+                to = time;
+                break;
+            }
+        }
+        if (to != now)
+            seekSeconds(to);
+        break;
+    }
+    case XK_Home:
+        seekTo(0);
+        break;
+    case XK_bracketleft:
+        loopFrom = seconds();
+        present(false);
+        break;
+    case XK_bracketright:
+        loopTo = seconds();
+        present(false);
+        break;
+    case XK_backslash:
+        loopFrom = loopTo = -1;
+        present(false);
+        break;
+    case XK_r:
+        reload(true, nullptr);
+        break;
+    case XK_h:
+        hudShown = !hudShown;
+        present(false);
+        break;
+    case XK_Escape:
+        quit = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void Preview::pumpWindow() {
+    while (XPending(GLWin.display) > 0) {
+        XEvent event;
+        XNextEvent(GLWin.display, &event);
+        if (event.type == KeyPress) {
+            keyPressed(XLookupKeysym(&event.xkey, 0), event.xkey.state & ShiftMask);
+        } else if (event.type == ButtonPress && event.xbutton.button == Button1 &&
+                   event.xbutton.y >= static_cast<int>(GLWin.height) - preview::Hud::kStripHeight) {
+            seekSeconds(session.end() * event.xbutton.x / std::max(1u, GLWin.width));
+        } else if (event.type == Expose && event.xexpose.count == 0) {
+            present(false);
+        } else if (event.type == ClientMessage) {
+            quit = true; // the window manager's close button
+        }
+    }
+}
+
+void Preview::command(const std::string& line) {
+    preview::Command request;
+    std::string answer = preview::parseCommand(line, &request);
+    if (!answer.empty()) {
+        std::printf("error: %s\n", answer.c_str());
+        return;
+    }
+    char text[64];
+    switch (request.kind) {
+    case preview::Command::kSeek:
+        seekSeconds(request.seconds);
+        std::snprintf(text, sizeof text, "ok %.3f", seconds());
+        answer = text;
+        break;
+    case preview::Command::kPause:
+    case preview::Command::kPlay:
+        setPaused(request.kind == preview::Command::kPause);
+        answer = "ok";
+        break;
+    case preview::Command::kTime:
+        std::snprintf(text, sizeof text, "ok %.3f", seconds());
+        answer = text;
+        break;
+    case preview::Command::kReload:
+        reload(true, &answer);
+        break;
+    case preview::Command::kShot: {
+        // The frame as the scenes drew it, without the display over it.
+        std::vector<unsigned char> rgb(toolwindow::kWidth * toolwindow::kHeight * 3);
+        for (int y = 0; y < toolwindow::kHeight; ++y)
+            for (int x = 0; x < toolwindow::kWidth; ++x)
+                std::memcpy(
+                    &rgb[(y * toolwindow::kWidth + x) * 3],
+                    &sceneFrame[((toolwindow::kHeight - 1 - y) * toolwindow::kWidth + x) * 4], 3);
+        std::string error =
+            capture::writeRgbPng(request.path, rgb.data(), toolwindow::kWidth, toolwindow::kHeight);
+        answer = error.empty() ? "ok " + request.path : "error: " + error;
+        break;
+    }
+    case preview::Command::kEffects:
+        answer = "ok";
+        for (const std::string& name : session.activeEffects())
+            answer += " " + name;
+        break;
+    case preview::Command::kQuit:
+        answer = "ok";
+        quit = true;
+        break;
+    }
+    std::printf("%s\n", answer.c_str());
+}
+
+// [SECTION] Showing the frame
+
+std::vector<std::string> Preview::hudLines(bool seeking) const {
+    if (!hudShown)
+        return seeking ? std::vector<std::string>{"seeking"} : std::vector<std::string>{};
+    std::vector<std::string> lines;
+    std::string time = capture::formatClock(session.milliseconds());
+    std::string beat = preview::barAndBeat(grid, seconds());
+    lines.push_back(beat.empty() ? time : time + "  " + beat);
+    std::string state = seeking ? "seeking" : paused ? "paused" : "playing";
+    if (loopTo > loopFrom)
+        state += "  loop " + capture::formatClock(static_cast<int64_t>(loopFrom * 1000)) + "-" +
+                 capture::formatClock(static_cast<int64_t>(loopTo * 1000));
+    else if (loopFrom >= 0 || loopTo >= 0)
+        state += "  loop not set";
+    lines.push_back(state);
+    char timing[64];
+    std::snprintf(timing, sizeof timing, "frame %.1f ms  %.0f fps  (clock %d fps)", frameMs,
+                  frameMs > 0 ? 1000.0 / frameMs : 0.0, session.fps());
+    lines.push_back(timing);
+    std::string effects = "effects:";
+    for (const std::string& name : session.activeEffects())
+        effects += " " + name;
+    lines.push_back(effects);
+    lines.push_back("reload: " + lastReload);
+    if (Clock::now() < warningsUntil)
+        for (const std::string& warning : session.warnings())
+            lines.push_back(warning);
+    return lines;
+}
+
+void Preview::printWarnings() const {
+    for (const std::string& warning : session.warnings())
+        std::fprintf(stderr, "%s:%s\n", options.script.c_str(), warning.c_str());
+}
+
+void Preview::present(bool fresh, bool seeking) {
+    const int width = toolwindow::kWidth, height = toolwindow::kHeight;
+    if (fresh) {
+        sceneFrame.resize(static_cast<size_t>(width) * height * 4);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+    } else if (!sceneFrame.empty()) {
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glOrtho(0, width, 0, height, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
+        glRasterPos2i(0, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glPopAttrib();
+    }
+    const double end = std::max(0.001f, session.end());
+    hud.setLines(hudLines(seeking));
+    hud.draw(width, height, hudShown, seconds() / end, loopFrom / end, loopTo / end);
+    glXSwapBuffers(GLWin.display, GLWin.window);
+    const Clock::time_point now = Clock::now();
+    if (fresh)
+        frameMs = std::chrono::duration<double, std::milli>(now - lastPresent).count();
+    lastPresent = now;
+}
+
+int Preview::run() {
+    clock.open();
+    if (!isatty(STDIN_FILENO)) {
+        fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+        input = std::make_unique<preview::LineReader>(STDIN_FILENO);
+    }
+    seekTo(session.frameForSeek(options.at));
+    while (!quit) {
+        pumpWindow();
+        if (input) {
+            if (!input->poll())
+                quit = true; // end of input
+            std::string line;
+            while (!quit && input->nextLine(&line))
+                command(line);
+            std::fflush(stdout);
+        }
+        if (Clock::now() >= nextReloadPoll) {
+            nextReloadPoll = Clock::now() + kReloadPoll;
+            if (session.filesChanged())
+                reload(false, nullptr);
+        }
+        if (!paused)
+            playStep();
+        else
+            usleep(2000);
+    }
+    clock.close();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    preview::Options options;
+    std::string error = preview::parseOptions(argc, argv, &options);
+    if (error.empty() && options.help) {
+        std::fputs(preview::usageText(), stdout);
+        return 0;
+    }
+    if (error.empty())
+        error = preview::checkStart(&options);
+    if (error.empty())
+        error = toolwindow::open("Solvane preview");
+    if (!error.empty()) {
+        std::fprintf(stderr, "solvane-preview: %s\n", error.c_str());
+        return kFailed;
+    }
+    int status;
+    {
+        preview::Session session(options.script, options.fps);
+        Preview preview(options, &session);
+        status = preview.run();
+    }
+    toolwindow::close();
+    return status;
+}

@@ -52,5 +52,8 @@ void handleEvent(XEvent* event);
 // Drains every queued event, then draws exactly one frame through `frameStep`, until done.
 void runMainLoop(FrameStep frameStep);
 void killGLWindow();
+// From now on a lost X connection (the window killed, the server gone) ends the process with
+// `status` and one line on standard error, without touching the dead connection again.
+void exitWhenDisplayLost(int status);
 // Waits until the window just created is on screen, for callers that draw before any loop.
 void waitUntilMapped();

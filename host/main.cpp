@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     // Whatever ends the process from here on, a start-up failure included, the desktop's
     // video mode comes back.
     std::atexit(killGLWindow);
+    exitWhenDisplayLost(1);
 
     int window = createGLWindow("Solvane", kWindowWidth, kWindowHeight, 24, GLWin.fullScreen);
     if (window == kWindowUnavailable)

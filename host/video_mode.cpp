@@ -52,6 +52,7 @@ ChosenMode readVideoModes(Display* display, int width, int height) {
 void switchToChosenMode(Display* display) {
     if (!haveModes)
         return;
+    announceModeSwitch(GLWin.screen, GLWin.desktopMode, chosenMode);
     grabXErrors();
     XF86VidModeSwitchToMode(display, GLWin.screen, &chosenMode);
     XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);

@@ -20,6 +20,25 @@ ChosenMode readVideoModes(Display* display, int width, int height);
 void switchToChosenMode(Display* display);
 void restoreDesktopMode(Display* display);
 
+// [SECTION] mode_guardian.cpp: a process that puts the desktop's mode back if the demo dies
+// without doing so. Started once the display is open, before anything else.
+
+void startModeGuardian();
+void announceModeSwitch(int screen, const XF86VidModeModeInfo& desktop,
+                        const XF86VidModeModeInfo& chosen);
+void stopModeGuardian(); // once the demo has put the mode back itself
+
+// [SECTION] full_screen_input.cpp
+
+// Maps the window and waits until it is viewable: pointer warps and grabs come after that.
+void mapAndWaitUntilViewable(Display* display, Window window);
+// Each grab is retried for a short while, then the demo goes on without it, with one line.
+void grabKeyboardAndPointer(Display* display, Window window, Cursor cursor);
+
+// [SECTION] x11_window.cpp
+
+Display* openDisplay();
+
 // [SECTION] window_state.cpp: a temporary error handler that records X protocol errors
 // instead of ending the process, around calls that may fail on a server without some feature.
 

@@ -38,14 +38,9 @@ void createFullScreenWindow(XVisualInfo* visual, ChosenMode mode) {
                                  CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
                                  &GLWin.windowAttributes);
     Cursor cursor = makeInvisibleCursor(GLWin.window);
+    mapAndWaitUntilViewable(display, GLWin.window);
     XWarpPointer(display, None, GLWin.window, 0, 0, 0, 0, 0, 0);
-    XMapRaised(display, GLWin.window);
-    XGrabKeyboard(display, GLWin.window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    // NOTE: a synchronous pointer grab that is never allowed to proceed: the server holds
-    // clicks back, so a click does not end the demo in full screen. Closing the display
-    // releases the grab.
-    XGrabPointer(display, GLWin.window, True, ButtonPressMask, GrabModeSync, GrabModeAsync,
-                 GLWin.window, cursor, CurrentTime);
+    grabKeyboardAndPointer(display, GLWin.window, cursor);
 }
 
 void createManagedWindow(XVisualInfo* visual, const char* title, int width, int height) {
@@ -62,6 +57,15 @@ void createManagedWindow(XVisualInfo* visual, const char* title, int width, int 
     XMapRaised(display, GLWin.window);
 }
 
+int giveUp(const char* what) {
+    std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
+    XCloseDisplay(GLWin.display);
+    GLWin.display = nullptr;
+    return kWindowUnavailable;
+}
+
+} // namespace
+
 // A busy server's listen queue can be full for a moment (connect fails with EAGAIN): that
 // is worth a few short waits, any other failure is not.
 Display* openDisplay() {
@@ -74,15 +78,6 @@ Display* openDisplay() {
     }
 }
 
-int giveUp(const char* what) {
-    std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
-    XCloseDisplay(GLWin.display);
-    GLWin.display = nullptr;
-    return kWindowUnavailable;
-}
-
-} // namespace
-
 int createGLWindow(const char* title, int width, int height, int /*bits*/, int fullScreenFlag) {
     GLWin.fullScreen = fullScreenFlag;
     GLWin.display = openDisplay();
@@ -90,6 +85,8 @@ int createGLWindow(const char* title, int width, int height, int /*bits*/, int f
         std::printf("Cannot open display \"%s\"\n", XDisplayName(nullptr));
         return kWindowUnavailable;
     }
+    if (GLWin.fullScreen)
+        startModeGuardian();
     GLWin.screen = DefaultScreen(GLWin.display);
     ChosenMode mode = readVideoModes(GLWin.display, width, height);
 
@@ -213,13 +210,14 @@ void runMainLoop(FrameStep frameStep) {
 }
 
 void killGLWindow() {
-    if (!GLWin.display)
-        return;
-    destroyContext();
-    if (GLWin.fullScreen)
-        restoreDesktopMode(GLWin.display);
-    XCloseDisplay(GLWin.display);
-    GLWin.display = nullptr;
+    if (GLWin.display) {
+        destroyContext();
+        if (GLWin.fullScreen)
+            restoreDesktopMode(GLWin.display);
+        XCloseDisplay(GLWin.display);
+        GLWin.display = nullptr;
+    }
+    stopModeGuardian();
 }
 
 void waitUntilMapped() {

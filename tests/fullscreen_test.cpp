@@ -1,9 +1,15 @@
 // The full-screen path against a real X server with the video mode extension: the Xorg dummy
-// driver, started here on a free display (as root only; elsewhere these tests skip).
+// driver, started here on a free display (as root only; elsewhere these tests skip); and on
+// Xwayland, where scripts/run-tests provides one.
+// gtest first: Xlib's None macro would break its headers.
+#include <gtest/gtest.h>
+
 #include "tests/process_runner.h"
 #include "tools/lib/mp3tone/mp3_tone.h"
 
-#include <gtest/gtest.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <csignal>
 #include <cstdio>
@@ -75,6 +81,9 @@ protected:
         if (!server.start(kConfigs + "/" + config, &why))
             GTEST_SKIP() << why;
         setenv("DISPLAY", server.display.c_str(), 1);
+        makeDemoDirectory();
+    }
+    void makeDemoDirectory() {
         directory = makeTemporaryDirectory("solvane-fullscreen");
         mp3tone::ToneOptions tone;
         tone.seconds = 1.0;
@@ -251,6 +260,44 @@ TEST_F(FullScreen, WithoutAn800x600ModeTheWindowCoversTheDesktop) {
     demo.signal(SIGTERM);
     EXPECT_EQ(demo.wait(20), 0);
     EXPECT_NE(demo.output().find("Resolution 1024x768\n"), std::string::npos) << demo.output();
+}
+
+// Whether the server behind a connection this process holds is still the same one: a server
+// that crashed closes it (and weston would start a new Xwayland on the same display).
+bool stillConnected(Display* display) {
+    pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+    char byte;
+    if (poll(&connection, 1, 0) < 0 || (connection.revents & (POLLHUP | POLLERR)))
+        return false;
+    return !(connection.revents & POLLIN) ||
+           recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+}
+
+// Xwayland, the X server of Wayland desktops, under a private headless weston.
+TEST_F(FullScreen, OnXwaylandRunsToTheEndEndsOnEscapeAndTheServerLives) {
+    const char* xwayland = std::getenv("SOLVANE_TEST_XWAYLAND_DISPLAY");
+    if (!xwayland)
+        GTEST_SKIP() << "no Xwayland: scripts/run-tests starts a private weston and sets "
+                        "SOLVANE_TEST_XWAYLAND_DISPLAY";
+    setenv("DISPLAY", xwayland, 1);
+    Display* watcher = XOpenDisplay(xwayland);
+    ASSERT_TRUE(watcher) << "cannot open Xwayland's display " << xwayland;
+    makeDemoDirectory();
+    writeFile(directory + "/script.odml", "<effect start=\"0\" end=\"1.5\" name=\"x\"/>");
+    for (std::string mode : {"", "/windowed"}) {
+        ChildProcess demo;
+        ASSERT_TRUE(demo.start(kDemo, {mode}, directory));
+        EXPECT_EQ(demo.wait(30), 0) << mode << "\n" << demo.output() << demo.errors();
+        EXPECT_TRUE(stillConnected(watcher)) << "Xwayland died under the demo " << mode;
+    }
+    writeFile(directory + "/script.odml", "<effect start=\"0\" end=\"120\" name=\"x\"/>");
+    ChildProcess demo;
+    startDemo(demo);
+    poke("key Escape");
+    EXPECT_EQ(demo.wait(20), 0) << demo.output() << demo.errors();
+    EXPECT_NE(demo.output().find("Resolution 800x600\n"), std::string::npos) << demo.output();
+    EXPECT_TRUE(stillConnected(watcher)) << "Xwayland died under the demo";
+    XCloseDisplay(watcher);
 }
 
 } // namespace

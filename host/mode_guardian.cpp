@@ -77,22 +77,34 @@ bool waitForTheDemosEnd(int demo, Display* display, GuardedSwitch* guarded) {
     }
 }
 
-bool isCurrentMode(Display* display, int screen, const XF86VidModeModeInfo& mode) {
+bool sameMode(const XF86VidModeModeInfo& one, const XF86VidModeModeInfo& other) {
+    return one.hdisplay == other.hdisplay && one.vdisplay == other.vdisplay &&
+           one.htotal == other.htotal && one.vtotal == other.vtotal &&
+           one.dotclock == other.dotclock;
+}
+
+bool readCurrentMode(Display* display, int screen, XF86VidModeModeInfo* mode) {
     int dotclock = 0;
     XF86VidModeModeLine line = {};
     if (!XF86VidModeGetModeLine(display, screen, &dotclock, &line))
         return false;
     if (line.privsize > 0)
         XFree(line.c_private);
-    return line.hdisplay == mode.hdisplay && line.vdisplay == mode.vdisplay &&
-           line.htotal == mode.htotal && line.vtotal == mode.vtotal &&
-           static_cast<unsigned int>(dotclock) == mode.dotclock;
+    *mode = {};
+    mode->dotclock = static_cast<unsigned int>(dotclock);
+    mode->hdisplay = line.hdisplay;
+    mode->vdisplay = line.vdisplay;
+    mode->htotal = line.htotal;
+    mode->vtotal = line.vtotal;
+    return true;
 }
 
 // Only the demo's own mode is undone: a mode that differs from it was set by someone else
 // since (the user, another program), and the demo has no claim over that.
 void restoreIfStillSwitched(Display* display, GuardedSwitch& guarded) {
-    if (!isCurrentMode(display, guarded.screen, guarded.chosen))
+    XF86VidModeModeInfo current;
+    if (sameMode(guarded.chosen, guarded.desktop) ||
+        !readCurrentMode(display, guarded.screen, &current) || !sameMode(current, guarded.chosen))
         return;
     grabXErrors();
     XF86VidModeSwitchToMode(display, guarded.screen, &guarded.desktop);

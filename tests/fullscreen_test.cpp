@@ -167,18 +167,21 @@ TEST_F(FullScreen, SwitchesToTheLast800x600ModeAndEveryEndRestoresTheDesktop) {
     ASSERT_NE(modes.first, modes.second) << "the server must offer two different 800x600 modes";
 
     // The poke command or signal that ends the demo, and its exit status. Where the demo cannot
-    // run its teardown, the guardian puts the mode back, and says so.
+    // run its teardown, the guardian puts the mode back, and says so; unless the user has
+    // switched to another mode meanwhile.
     struct Ending {
         const char* poke;
         int signal;
         int status;
+        const char* userSwitch = nullptr;
     };
     for (Ending ending :
          {Ending{"key Escape", 0, 0}, Ending{"close", 0, 0}, Ending{nullptr, SIGTERM, 0},
           Ending{nullptr, SIGINT, 0}, Ending{nullptr, SIGHUP, 0}, Ending{nullptr, 0, 0},
           Ending{"kill-client", 0, 1}, Ending{nullptr, SIGQUIT, 128 + SIGQUIT},
           Ending{nullptr, SIGSEGV, 128 + SIGSEGV}, Ending{nullptr, SIGABRT, 128 + SIGABRT},
-          Ending{nullptr, SIGKILL, 128 + SIGKILL}}) {
+          Ending{nullptr, SIGKILL, 128 + SIGKILL},
+          Ending{nullptr, SIGKILL, 128 + SIGKILL, "640 480"}}) {
         std::string what = ending.poke     ? ending.poke
                            : ending.signal ? strsignal(ending.signal)
                                            : "the timeline's end";
@@ -189,14 +192,20 @@ TEST_F(FullScreen, SwitchesToTheLast800x600ModeAndEveryEndRestoresTheDesktop) {
         startDemo(demo);
         EXPECT_EQ(poke("mode"), modes.second) << what;
         EXPECT_EQ(poke("geometry"), "800x600+0+0") << what;
+        if (ending.userSwitch)
+            poke(std::string("switch ") + ending.userSwitch);
         if (ending.poke)
             poke(ending.poke);
         else if (ending.signal)
             demo.signal(ending.signal);
         EXPECT_EQ(demo.wait(20), ending.status) << what << "\n" << demo.output() << demo.errors();
         EXPECT_TRUE(guardiansGone(10)) << "the mode guardian outlived the demo after " << what;
-        EXPECT_EQ(poke("mode"), desktop) << "after " << what << "\n" << demo.errors();
-        bool abnormal = ending.status > 0;
+        EXPECT_EQ(poke("mode").rfind(ending.userSwitch ? "640x480@" : desktop, 0), 0u)
+            << "after " << what << "\n"
+            << demo.errors();
+        if (ending.userSwitch)
+            poke("switch 1024 768");
+        bool abnormal = ending.status > 0 && !ending.userSwitch;
         EXPECT_EQ(demo.errors().find("solvane-guard:") != std::string::npos, abnormal)
             << what << "\n"
             << demo.errors();

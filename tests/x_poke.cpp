@@ -8,6 +8,7 @@
 //   geometry            print the window's WIDTHxHEIGHT+X+Y
 //   mode                print the screen's current video mode as WIDTHxHEIGHT@DOTCLOCK (kHz)
 //   modes               print every mode of the server's list, one a line, the same way
+//   switch WIDTH HEIGHT switch the video mode to the first of that size, as a user would
 //   kill-client         make the server close the demo's connection, as xkill does
 //   hold-grabs SECONDS  grab keyboard and pointer, print "held", and let go SECONDS after
 //                       the demo's window appears
@@ -136,6 +137,20 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (command == "switch" && argc > 3) {
+        int count = 0;
+        XF86VidModeModeInfo** modes = nullptr;
+        XF86VidModeGetAllModeLines(display, DefaultScreen(display), &count, &modes);
+        int found = 0;
+        while (found < count && (modes[found]->hdisplay != std::atoi(argv[2]) ||
+                                 modes[found]->vdisplay != std::atoi(argv[3])))
+            ++found;
+        if (found == count)
+            fail("no such mode");
+        XF86VidModeSwitchToMode(display, DefaultScreen(display), modes[found]);
+        XSync(display, False);
+        return 0;
+    }
     if (command == "grabs") {
         std::printf("keyboard:%s pointer:%s\n", grabbedElsewhere(true) ? "held" : "free",
                     grabbedElsewhere(false) ? "held" : "free");

@@ -34,9 +34,6 @@ int leaveQuietly(Display*) {
 }
 
 void detachFromTheDemo() {
-    // NOTE: the demo's X connection must not stay open here, or the server would not see the
-    // demo go, and its grabs would outlive it.
-    close(ConnectionNumber(GLWin.display));
     prctl(PR_SET_NAME, "solvane-guard");
     // Ctrl+C or Ctrl+\ at the terminal reaches the whole process group: the guardian must
     // outlive the demo to do its job, and ends by itself once the demo has gone.
@@ -120,13 +117,8 @@ void restoreIfStillSwitched(Display* display, GuardedSwitch& guarded) {
     detachFromTheDemo();
     XSetIOErrorHandler(leaveQuietly);
     Display* display = openDisplay();
-    if (!display) {
-        std::fprintf(stderr,
-                     "solvane-guard: cannot open display \"%s\": the video mode is put "
-                     "back only if the demo ends normally\n",
-                     XDisplayName(nullptr));
+    if (!display) // the demo says so, when it cannot announce its switch
         _exit(1);
-    }
     GuardedSwitch guarded = {};
     if (waitForTheDemosEnd(demo, display, &guarded))
         restoreIfStillSwitched(display, guarded);
@@ -136,7 +128,8 @@ void restoreIfStillSwitched(Display* display, GuardedSwitch& guarded) {
 
 } // namespace
 
-// Forked while the demo is still one thread with no GL: only its X connection is open.
+// Forked before the demo opens its display, while it is one thread with no GL: the guardian
+// holds no part of the demo's connection, which must close when the demo goes.
 void startModeGuardian() {
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {

@@ -21,7 +21,7 @@ void switchToChosenMode(Display* display);
 void restoreDesktopMode(Display* display);
 
 // [SECTION] mode_guardian.cpp: a process that puts the desktop's mode back if the demo dies
-// without doing so. Started once the display is open, before anything else.
+// without doing so. Started first, before the display is open.
 
 void startModeGuardian();
 void announceModeSwitch(int screen, const XF86VidModeModeInfo& desktop,

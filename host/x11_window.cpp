@@ -80,13 +80,13 @@ Display* openDisplay() {
 
 int createGLWindow(const char* title, int width, int height, int /*bits*/, int fullScreenFlag) {
     GLWin.fullScreen = fullScreenFlag;
+    if (GLWin.fullScreen)
+        startModeGuardian();
     GLWin.display = openDisplay();
     if (!GLWin.display) {
         std::printf("Cannot open display \"%s\"\n", XDisplayName(nullptr));
         return kWindowUnavailable;
     }
-    if (GLWin.fullScreen)
-        startModeGuardian();
     GLWin.screen = DefaultScreen(GLWin.display);
     ChosenMode mode = readVideoModes(GLWin.display, width, height);
 

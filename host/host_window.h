@@ -1,8 +1,10 @@
 // The demo's window, GL context, video mode and main loop: the one part of Solvane that
 // knows X11 and GLX. Split by concern: x11_window.cpp (window and events), glx_context.cpp
-// (visual and context), video_mode.cpp (full-screen mode switch), gl_setup.cpp (base GL state),
-// all over window_state.cpp (the window record and the X error trap). Only x11_window.cpp
-// calls the others; their pieces are declared in window_parts.h, for host/ only.
+// (visual and context), video_mode.cpp (full-screen mode switch), full_screen_input.cpp (map,
+// pointer warp and grabs), mode_guardian.cpp (the process that puts the mode back should the
+// demo die), gl_setup.cpp (base GL state), all over window_state.cpp (the window record, the X
+// error trap and the lost-connection exit). Only x11_window.cpp calls the others; their pieces
+// are declared in window_parts.h, for host/ only.
 #pragma once
 
 #include <GL/glx.h>
@@ -52,8 +54,8 @@ void handleEvent(XEvent* event);
 // Drains every queued event, then draws exactly one frame through `frameStep`, until done.
 void runMainLoop(FrameStep frameStep);
 void killGLWindow();
-// From now on a lost X connection (the window killed, the server gone) ends the process with
-// `status` and one line on standard error, without touching the dead connection again.
+// From now on a lost X connection (the window killed, the server gone) ends the process at
+// once with `status` and one line on standard error: no atexit teardown runs.
 void exitWhenDisplayLost(int status);
 // Waits until the window just created is on screen, for callers that draw before any loop.
 void waitUntilMapped();

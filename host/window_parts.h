@@ -1,5 +1,6 @@
 // The pieces createGLWindow and killGLWindow are made of, one file each; for host/ only.
-// Calls go one way: x11_window.cpp calls these, and these call only window_state.cpp.
+// Calls go one way: x11_window.cpp calls these, and these call only window_state.cpp, besides
+// the video mode announcing its switch to the mode guardian, which opens its own display.
 #pragma once
 
 #include "host/host_window.h"

@@ -20,14 +20,13 @@ int recordXError(Display*, XErrorEvent* event) {
 
 int lostDisplayStatus = 1;
 
-// Xlib's own handler calls exit, whose teardown would then talk to the dead connection (and
-// Xlib would call exit again from inside it). The desktop's video mode is the mode guardian's
-// to put back: this process can no longer reach the server.
+// Xlib's own handler calls exit, whose atexit teardown would then talk to the dead connection
+// (and Xlib would call exit again from inside it), so this one skips the teardown. The
+// desktop's video mode is the mode guardian's to put back: this process can no longer reach
+// the server.
 int leaveOnLostDisplay(Display* display) {
     std::fprintf(stderr, "X connection to \"%s\" lost: the server closed it or went away\n",
                  DisplayString(display));
-    GLWin.display = nullptr;
-    GLWin.context = nullptr;
     std::fflush(nullptr);
     std::_Exit(lostDisplayStatus);
 }

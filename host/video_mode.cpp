@@ -67,6 +67,7 @@ void restoreDesktopMode(Display* display) {
     grabXErrors();
     XF86VidModeSwitchToMode(display, GLWin.screen, &GLWin.desktopMode);
     XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);
-    releaseXErrors(display);
+    if (int error = releaseXErrors(display))
+        std::fprintf(stderr, "video mode restore failed: X error %d\n", error);
     switched = false;
 }

@@ -52,6 +52,8 @@ void handleEvent(XEvent* event);
 // Drains every queued event, then draws exactly one frame through `frameStep`, until done.
 void runMainLoop(FrameStep frameStep);
 void killGLWindow();
+// Waits until the window just created is on screen, for callers that draw before any loop.
+void waitUntilMapped();
 
 // The GLX extension through which the swap interval was set; kNoSwapControl where GLX offers
 // none (or none that takes the interval asked for), and buffers swap as fast as frames come.
@@ -61,5 +63,3 @@ enum SwapControl { kNoSwapControl, kExtSwapControl, kMesaSwapControl, kSgiSwapCo
 // a loop that never sleeps still draws no frame nobody sees.
 SwapControl setSwapInterval(int refreshesPerFrame);
 const char* swapControlName(SwapControl control); // the extension's name, or "none"
-// Waits until the window just created is on screen, for callers that draw before any loop.
-void waitUntilMapped();

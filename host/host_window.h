@@ -59,3 +59,12 @@ void killGLWindow();
 void exitWhenDisplayLost(int status);
 // Waits until the window just created is on screen, for callers that draw before any loop.
 void waitUntilMapped();
+
+// The GLX extension through which the swap interval was set; kNoSwapControl where GLX offers
+// none (or none that takes the interval asked for), and buffers swap as fast as frames come.
+enum SwapControl { kNoSwapControl, kExtSwapControl, kMesaSwapControl, kSgiSwapControl };
+// Asks the driver to show at most one frame per `refreshesPerFrame` display refreshes (0 for
+// no waiting) on the current window. With 1, the swap waits in the driver for the refresh, so
+// a loop that never sleeps still draws no frame nobody sees.
+SwapControl setSwapInterval(int refreshesPerFrame);
+const char* swapControlName(SwapControl control); // the extension's name, or "none"

@@ -30,8 +30,16 @@ void noteLostDisplay(Display*, void*) {
     lost = true;
 }
 
+// NOTE: a server that is shutting down destroys the window before it drops the connection,
+// so the end often shows first as a refused swap. Nothing else a tool asks for fails.
+int noteRefusedRequest(Display*, XErrorEvent*) {
+    lost = true;
+    return 0;
+}
+
 void watchForLostDisplay() {
     lost = false;
+    XSetErrorHandler(noteRefusedRequest);
     XSetIOErrorHandler(ignoreIOError);
     XSetIOErrorExitHandler(GLWin.display, noteLostDisplay, nullptr);
     // A write to a server that has gone raises SIGPIPE, which would end the process first.

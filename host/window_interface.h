@@ -83,7 +83,8 @@ void readFrame(PixelLayout layout, RowOrder order, std::vector<unsigned char>* p
 // Opens the window windowed, 800 × 600, titled `title`, makes its GL context current and
 // waits until it is on screen. A busy server gets a few tries. The host's set-up lines are
 // held back and written to standard error only when it fails. From here on a lost display
-// ends nothing: pollWindowEvents and presentFrame report it. Returns "" or one line.
+// ends nothing: pollWindowEvents and presentFrame report it (and SIGPIPE, if at its default,
+// is ignored, so that writing to the gone server fails instead). Returns "" or one line.
 std::string openToolWindow(const char* title);
 void closeToolWindow();
 

@@ -6,6 +6,7 @@
 // the command.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -38,11 +39,16 @@ public:
     bool running();
     // SIGKILL to its process group, as a crash would.
     void kill();
-    // SIGTERM to its process group, SIGKILL after 2 s; then the scratch directory goes.
+    // SIGTERM to its process group, SIGKILL to what is left after 2 s; once the whole group
+    // has gone, so does the scratch directory.
     void stop();
 
 private:
-    pid_t pid = -1; // leads its own process group
+    bool groupAlive();
+    void waitForGroup(std::chrono::milliseconds longest);
+
+    pid_t group = -1; // the server's process group, led by the process started
+    bool leaderExited = false;
     std::string scratch;
 };
 

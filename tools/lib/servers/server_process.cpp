@@ -22,7 +22,7 @@ namespace servers {
 
 namespace {
 
-constexpr auto kStopGrace = std::chrono::seconds(2);
+constexpr std::chrono::milliseconds kStopGrace(2000);
 
 // This process's environment with `changes` applied: "NAME=value" sets, "NAME" removes.
 std::vector<std::string> changedEnvironment(const std::vector<std::string>& changes) {
@@ -121,40 +121,56 @@ std::string ServerProcess::start(const std::vector<std::string>& command,
     std::vector<std::string> words = command, variables = changedEnvironment(changes);
     std::vector<char*> argv = pointersTo(words), envp = pointersTo(variables);
     const pid_t parent = getpid();
-    pid = fork();
-    if (pid == 0)
+    const pid_t child = fork();
+    if (child == 0)
         execServer(argv.data(), envp.data(), scratch.c_str(), passed, parent);
-    if (pid < 0) {
+    if (child < 0) {
         std::string why = std::strerror(errno);
         stop();
         return "cannot start " + command[0] + ": " + why;
     }
-    setpgid(pid, pid); // also here, so that a stop right away reaches the group
+    setpgid(child, child); // also here, so that a stop right away reaches the group
+    group = child;
+    leaderExited = false;
     return "";
 }
 
 bool ServerProcess::running() {
-    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid)
-        pid = -1;
-    return pid > 0;
+    if (group > 0 && !leaderExited && waitpid(group, nullptr, WNOHANG) == group)
+        leaderExited = true;
+    return group > 0 && !leaderExited;
 }
 
 void ServerProcess::kill() {
-    if (pid <= 0)
+    if (group <= 0)
         return;
-    ::kill(-pid, SIGKILL);
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    ::kill(-group, SIGKILL);
+    while (!leaderExited && waitpid(group, nullptr, 0) < 0 && errno == EINTR) {
     }
-    pid = -1;
+    leaderExited = true;
+}
+
+// NOTE: the group outlives its leader when the leader starts others (PipeWire's does), and
+// they may still write into the scratch directory; it goes only once all of them have.
+bool ServerProcess::groupAlive() {
+    running(); // a leader that exited but is not reaped still counts
+    return ::kill(-group, 0) == 0;
+}
+
+void ServerProcess::waitForGroup(std::chrono::milliseconds longest) {
+    const auto giveUp = std::chrono::steady_clock::now() + longest;
+    while (groupAlive() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 void ServerProcess::stop() {
-    if (pid > 0) {
-        ::kill(-pid, SIGTERM);
-        const auto giveUp = std::chrono::steady_clock::now() + kStopGrace;
-        while (running() && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (group > 0) {
+        ::kill(-group, SIGTERM);
+        waitForGroup(kStopGrace);
         kill();
+        // Killed processes write nothing; a zombie nobody reaps must not hold us for ever.
+        waitForGroup(kStopGrace);
+        group = -1;
     }
     if (!scratch.empty()) {
         nftw(scratch.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);

@@ -1,5 +1,5 @@
-// The pieces createGLWindow and killGLWindow are made of, one file each; for host/ only.
-// Calls go one way: x11_window.cpp calls these, and these call only window_state.cpp, besides
+// The pieces the window is made of, one file each; for host/ only. Calls go one way:
+// x11_window.cpp and window_events.cpp call these, and these call only window_state.cpp, besides
 // the video mode announcing its switch to the mode guardian, which opens its own display.
 #pragma once
 
@@ -45,3 +45,8 @@ Display* openDisplay();
 
 void grabXErrors();
 int releaseXErrors(Display* display); // the error code seen since grabXErrors, or 0
+
+// [SECTION] tool_window.cpp: once a tool's window is open, a lost display is recorded instead
+// of ending the process.
+
+bool displayLost();

@@ -194,10 +194,9 @@ std::vector<Rgb> readRect(int x, int y, int width, int height) {
 }
 
 std::vector<unsigned char> readFrame() {
-    std::vector<unsigned char> pixels(800 * 600 * 3);
+    std::vector<unsigned char> pixels;
     glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kBottomUp, &pixels);
     return pixels;
 }
 

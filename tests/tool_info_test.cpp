@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Tool{"solvane-soak", SOAK_PATH}, Tool{"artgen", ARTGEN_PATH},
                       Tool{"musicgen", MUSICGEN_PATH}, Tool{"clockbench", CLOCKBENCH_PATH},
                       Tool{"script-bench", SCRIPT_BENCH_PATH},
-                      Tool{"timeline-doc", TIMELINE_DOC_PATH}),
+                      Tool{"timeline-doc", TIMELINE_DOC_PATH},
+                      Tool{"private-servers", PRIVATE_SERVERS_PATH}),
     [](const ::testing::TestParamInfo<Tool>& info) {
         std::string name = info.param.name;
         for (char& c : name)

@@ -162,7 +162,9 @@ std::string Loop::renderFrame(int64_t frame) {
     if (!error.empty())
         return error;
     Clock::time_point swapStart = Clock::now();
-    renderer.present();
+    error = renderer.present();
+    if (!error.empty())
+        return error;
     if (measured) {
         renderer.finishGpu();
         double frameMs =

@@ -11,9 +11,7 @@
 #include "tools/author/capture/output_files.h"
 #include "tools/author/capture/video_encoder.h"
 #include "tools/lib/common/tool_info.h"
-#include "tools/lib/xvfb/private_xvfb.h"
-
-#include <X11/Xlib.h>
+#include "tools/lib/servers/private_servers.h"
 
 #include <cerrno>
 #include <csignal>
@@ -27,18 +25,8 @@ namespace {
 constexpr int kFailed = 2;
 const char* const kInterruptedText = "interrupted";
 
-capture::OutputFiles* liveOutputs = nullptr;
-
 void requestStop(int signal) {
     capture::interrupted = signal; // the exit status says which: 128 + its number
-}
-
-// A lost X server ends the process inside Xlib; the staged files go first.
-int lostDisplay(Display*) {
-    if (liveOutputs)
-        liveOutputs->abandon();
-    std::fprintf(stderr, "solvane-capture: lost the connection to the X display\n");
-    std::_Exit(kFailed);
 }
 
 void installSignals() {
@@ -162,7 +150,7 @@ std::string run(capture::Options options) {
 
     capture::Plan plan;
     capture::CaptureJob job{&options, &plan, options.script, "", ""};
-    PrivateXvfb xvfb;
+    servers::PrivateXvfb xvfb;
     capture::OutputFiles outputs;
     if ((error = checkOutputs(options, &job, &outputs)).empty())
         error = xvfb.startIfNeeded();
@@ -171,8 +159,6 @@ std::string run(capture::Options options) {
     if (!error.empty())
         return error;
 
-    liveOutputs = &outputs;
-    XSetIOErrorHandler(lostDisplay);
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
     error = renderer.open(options.script);
@@ -188,7 +174,6 @@ std::string run(capture::Options options) {
     }
     error = outputs.inFinalNames(error);
     renderer.close();
-    liveOutputs = nullptr;
     if (error.empty())
         error = outputs.commit();
     if (!error.empty())

@@ -2,7 +2,7 @@
 // pause, seek, loop, reload and look at the state of the timeline while it plays. Every frame
 // it shows is the frame a straight capture run at the same rate shows at that time.
 #include "host/demo.h"
-#include "host/host_window.h"
+#include "host/window_interface.h"
 #include "sound/sound.h"
 #include "tools/author/capture/frame_clock.h"
 #include "tools/author/capture/output_files.h"
@@ -11,15 +11,14 @@
 #include "tools/author/preview/preview_options.h"
 #include "tools/author/preview/session.h"
 #include "tools/author/preview/timeline_notes.h"
-#include "tools/lib/window/tool_window.h"
 
+#define GL_GLEXT_PROTOTYPES // glWindowPos2i
 #include <GL/gl.h>
-#include <X11/keysym.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -79,7 +78,7 @@ private:
     bool paused = true;
 };
 
-class Preview {
+class Preview final : public host::WindowEventHandler {
 public:
     Preview(const preview::Options& options, preview::Session* session)
         : options(options), session(*session), grid(preview::readBeatGrid(session->scriptText())) {
@@ -102,8 +101,8 @@ private:
     void reload(bool asked, std::string* answer);
 
     // [SECTION] Input
-    void pumpWindow();
-    void keyPressed(unsigned long keysym, bool shift);
+    void handle(const host::WindowEvent& event) override;
+    void keyPressed(host::Key key, bool shift);
     void command(const std::string& line);
 
     // [SECTION] Showing the frame
@@ -117,8 +116,8 @@ private:
     preview::BeatGrid grid;
     PlayClock clock;
     preview::Hud hud;
-    std::vector<unsigned char> sceneFrame; // RGBA rows, bottom row first, as GL reads them
-    bool paused = false, hudShown = true, quit = false;
+    std::vector<unsigned char> sceneFrame; // RGB rows, top row first, as a shot saves them
+    bool paused = false, hudShown = true, quit = false, displayLost = false;
     double loopFrom = -1, loopTo = -1;
     std::string lastReload = "none yet";
     Clock::time_point warningsUntil, nextReloadPoll = Clock::now();
@@ -183,27 +182,28 @@ void Preview::reload(bool asked, std::string* answer) {
 
 // [SECTION] Input
 
-void Preview::keyPressed(unsigned long keysym, bool shift) {
+void Preview::keyPressed(host::Key key, bool shift) {
+    using host::Key;
     const double step = shift ? 10.0 : 1.0;
-    switch (keysym) {
-    case XK_space:
+    switch (key) {
+    case Key::kSpace:
         setPaused(!paused);
         break;
-    case XK_Left:
+    case Key::kLeft:
         seekSeconds(seconds() - step);
         break;
-    case XK_Right:
+    case Key::kRight:
         seekSeconds(seconds() + step);
         break;
-    case XK_Prior:
-    case XK_Next: {
+    case Key::kPageUp:
+    case Key::kPageDown: {
         const std::vector<float> times = session.boundaries();
         const double now = seconds();
-        double to = keysym == XK_Prior ? 0.0 : now;
+        double to = key == Key::kPageUp ? 0.0 : now;
         for (float time : times) {
-            if (keysym == XK_Prior && time < now - 0.0005)
+            if (key == Key::kPageUp && time < now - 0.0005)
                 to = time;
-            if (keysym == XK_Next && time > now + 0.0005) {
+            if (key == Key::kPageDown && time > now + 0.0005) {
                 to = time;
                 break;
             }
@@ -212,29 +212,29 @@ void Preview::keyPressed(unsigned long keysym, bool shift) {
             seekSeconds(to);
         break;
     }
-    case XK_Home:
+    case Key::kHome:
         seekTo(0);
         break;
-    case XK_bracketleft:
+    case Key::kBracketLeft:
         loopFrom = seconds();
         present(false);
         break;
-    case XK_bracketright:
+    case Key::kBracketRight:
         loopTo = seconds();
         present(false);
         break;
-    case XK_backslash:
+    case Key::kBackslash:
         loopFrom = loopTo = -1;
         present(false);
         break;
-    case XK_r:
+    case Key::kR:
         reload(true, nullptr);
         break;
-    case XK_h:
+    case Key::kH:
         hudShown = !hudShown;
         present(false);
         break;
-    case XK_Escape:
+    case Key::kEscape:
         quit = true;
         break;
     default:
@@ -242,21 +242,17 @@ void Preview::keyPressed(unsigned long keysym, bool shift) {
     }
 }
 
-void Preview::pumpWindow() {
-    while (XPending(GLWin.display) > 0) {
-        XEvent event;
-        XNextEvent(GLWin.display, &event);
-        if (event.type == KeyPress) {
-            keyPressed(XLookupKeysym(&event.xkey, 0), event.xkey.state & ShiftMask);
-        } else if (event.type == ButtonPress && event.xbutton.button == Button1 &&
-                   event.xbutton.y >= static_cast<int>(GLWin.height) - preview::Hud::kStripHeight) {
-            seekSeconds(session.end() * event.xbutton.x / std::max(1u, GLWin.width));
-        } else if (event.type == Expose && event.xexpose.count == 0) {
-            present(false);
-        } else if (event.type == ClientMessage) {
-            quit = true; // the window manager's close button
-        }
-    }
+void Preview::handle(const host::WindowEvent& event) {
+    using Kind = host::WindowEvent::Kind;
+    if (event.kind == Kind::kKey)
+        keyPressed(event.key, event.shift);
+    else if (event.kind == Kind::kButton && event.button == 1 &&
+             event.y >= kWindowHeight - preview::Hud::kStripHeight)
+        seekSeconds(session.end() * event.x / kWindowWidth);
+    else if (event.kind == Kind::kExpose)
+        present(false);
+    else if (event.kind == Kind::kClose)
+        quit = true;
 }
 
 void Preview::command(const std::string& line) {
@@ -287,14 +283,8 @@ void Preview::command(const std::string& line) {
         break;
     case preview::Command::kShot: {
         // The frame as the scenes drew it, without the display over it.
-        std::vector<unsigned char> rgb(toolwindow::kWidth * toolwindow::kHeight * 3);
-        for (int y = 0; y < toolwindow::kHeight; ++y)
-            for (int x = 0; x < toolwindow::kWidth; ++x)
-                std::memcpy(
-                    &rgb[(y * toolwindow::kWidth + x) * 3],
-                    &sceneFrame[((toolwindow::kHeight - 1 - y) * toolwindow::kWidth + x) * 4], 3);
         std::string error =
-            capture::writeRgbPng(request.path, rgb.data(), toolwindow::kWidth, toolwindow::kHeight);
+            capture::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -348,12 +338,9 @@ void Preview::printWarnings() const {
 }
 
 void Preview::present(bool fresh, bool seeking) {
-    const int width = toolwindow::kWidth, height = toolwindow::kHeight;
+    const int width = kWindowWidth, height = kWindowHeight;
     if (fresh) {
-        sceneFrame.resize(static_cast<size_t>(width) * height * 4);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+        host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, &sceneFrame);
     } else if (!sceneFrame.empty()) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         glMatrixMode(GL_PROJECTION);
@@ -368,9 +355,10 @@ void Preview::present(bool fresh, bool seeking) {
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);
         glDisable(GL_FOG);
-        glRasterPos2i(0, 0);
+        glWindowPos2i(0, height); // the top row first, drawn downwards
+        glPixelZoom(1.0f, -1.0f);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+        glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, sceneFrame.data());
         glPopMatrix();
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
@@ -379,7 +367,8 @@ void Preview::present(bool fresh, bool seeking) {
     const double end = std::max(0.001f, session.end());
     hud.setLines(hudLines(seeking));
     hud.draw(width, height, hudShown, seconds() / end, loopFrom / end, loopTo / end);
-    glXSwapBuffers(GLWin.display, GLWin.window);
+    if (host::presentFrame() == host::WindowStatus::kDisplayLost)
+        displayLost = quit = true;
     const Clock::time_point now = Clock::now();
     if (fresh)
         frameMs = std::chrono::duration<double, std::milli>(now - lastPresent).count();
@@ -394,7 +383,8 @@ int Preview::run() {
     }
     seekTo(session.frameForSeek(options.at));
     while (!quit) {
-        pumpWindow();
+        if (host::pollWindowEvents(*this) == host::WindowStatus::kDisplayLost)
+            displayLost = quit = true;
         if (input) {
             if (!input->poll())
                 quit = true; // end of input
@@ -414,6 +404,10 @@ int Preview::run() {
             usleep(2000);
     }
     clock.close();
+    if (displayLost) {
+        std::fprintf(stderr, "solvane-preview: lost the connection to the X display\n");
+        return kFailed;
+    }
     return 0;
 }
 
@@ -430,7 +424,7 @@ int main(int argc, char** argv) {
     if (error.empty())
         error = preview::checkStart(&options);
     if (error.empty())
-        error = toolwindow::open("Solvane preview");
+        error = host::openToolWindow("Solvane preview");
     if (!error.empty()) {
         std::fprintf(stderr, "solvane-preview: %s\n", error.c_str());
         return kFailed;
@@ -441,6 +435,6 @@ int main(int argc, char** argv) {
         Preview preview(options, &session);
         status = preview.run();
     }
-    toolwindow::close();
+    host::closeToolWindow();
     return status;
 }

@@ -2,7 +2,7 @@
 #include "tools/author/preview/session.h"
 
 #include "framework/script_diagnostics.h"
-#include "host/host_window.h"
+#include "host/window_interface.h"
 #include "scenes/scene_registry.h"
 #include "tools/author/capture/frame_clock.h"
 #include "tools/author/preview/timeline_notes.h"

@@ -3,11 +3,11 @@
 // Exit status: 0 steady, 1 memory grew past the allowance, 2 the run could not be made.
 #include "host/demo.h"
 #include "host/demo_player.h"
-#include "host/host_window.h"
+#include "host/held_output.h"
+#include "host/window_interface.h"
 #include "tools/benches/soak/memory_figures.h"
 #include "tools/lib/common/tool_info.h"
-#include "tools/lib/window/tool_window.h"
-#include "tools/lib/xvfb/private_xvfb.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <GL/gl.h>
 
@@ -97,9 +97,9 @@ std::string openQuietly(DemoPlayer* player, bool quiet) {
         if (saved >= 0 && nowhere >= 0)
             dup2(nowhere, STDERR_FILENO);
     }
-    std::string error = toolwindow::open("Solvane soak");
+    std::string error = host::openToolWindow("Solvane soak");
     if (error.empty()) {
-        toolwindow::HeldOutput sceneLines;
+        host::HeldOutput sceneLines;
         player->build("script.odml");
         std::fputs(sceneLines.release().c_str(), stderr);
     }
@@ -147,13 +147,17 @@ std::string runPass(const SoakOptions& options, int pass, soak::PassFigures* fig
     FixedFrameClock clock(options.fps);
     for (; clock.currentFrame() <= lastFrame; clock.advance()) {
         player.drawFrame(clock);
-        glXSwapBuffers(GLWin.display, GLWin.window);
+        if (host::presentFrame() == host::WindowStatus::kDisplayLost) {
+            player.teardown();
+            host::closeToolWindow();
+            return "lost the connection to the X display";
+        }
     }
     glFinish();
     if (!soak::sampleMemory(&figures->afterFrames))
         return "cannot read /proc/self/status";
     player.teardown();
-    toolwindow::close();
+    host::closeToolWindow();
     if (!soak::sampleMemory(&figures->afterTeardown))
         return "cannot read /proc/self/status";
     figures->seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -182,7 +186,7 @@ int run(const SoakOptions& options) {
     }
     std::fclose(timeline);
 
-    PrivateXvfb xvfb;
+    servers::PrivateXvfb xvfb;
     std::string error = xvfb.startIfNeeded();
     if (!error.empty()) {
         std::fprintf(stderr, "solvane-soak: %s\n", error.c_str());

@@ -2,10 +2,10 @@
 // with the swap interval at 0 (frames as fast as they come) and at 1 (one per refresh). The two
 // take turns in one-second slices, so that both see the same stretch of the demo.
 #include "host/demo.h"
+#include "host/held_output.h"
 #include "host/host_window.h"
 #include "tools/lib/common/tool_info.h"
-#include "tools/lib/window/tool_window.h"
-#include "tools/lib/xvfb/private_xvfb.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <GL/gl.h>
 
@@ -93,15 +93,15 @@ int run(const std::string& directory, int seconds, int argc, char** argv) {
         std::fprintf(stderr, "swap-bench: --dir %s: %s\n", directory.c_str(), std::strerror(errno));
         return 2;
     }
-    PrivateXvfb xvfb;
+    servers::PrivateXvfb xvfb;
     std::string error = xvfb.startIfNeeded();
     if (error.empty())
-        error = toolwindow::open("Solvane swap-bench");
+        error = host::openToolWindow("Solvane swap-bench");
     if (!error.empty()) {
         std::fprintf(stderr, "swap-bench: %s\n", error.c_str());
         return 2;
     }
-    toolwindow::HeldOutput startLines;
+    host::HeldOutput startLines;
     initDemo(argc, argv);
     std::fputs(startLines.release().c_str(), stderr);
 
@@ -111,7 +111,7 @@ int run(const std::string& directory, int seconds, int argc, char** argv) {
             runSlice(interval, &measures[interval]);
     printMeasures(measures);
     stopDemo();
-    toolwindow::close();
+    host::closeToolWindow();
     return 0;
 }
 

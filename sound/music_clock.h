@@ -50,6 +50,11 @@ public:
     // Makes `positionMs` the position now; the clock holds it until its sound is heard.
     uint32_t seek(int64_t nowNs, double positionMs);
     void setPaused(int64_t nowNs, bool paused);
+    bool isPaused() const { return paused; }
+    // The server plays again after a loss: the clock goes on in real time from where it stands
+    // until the music of the returned generation is heard (the caller places that music where
+    // the clock will be by then); then it follows the device again.
+    uint32_t rejoin(int64_t nowNs);
     // Freezes the position and returns it.
     double stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
     bool running() const { return isRunning; }
@@ -62,6 +67,7 @@ public:
 
 private:
     void runOnRealTime(const char* why);
+    void advanceOnRealTime(int64_t nowNs);
     double followDevice(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
 
     const double msPerFrame;
@@ -74,6 +80,7 @@ private:
     int64_t lastReadNs = 0;
     int64_t waitingSinceNs = 0; // when the current generation started to wait for its sound
     bool heardGeneration = false;
+    bool bridging = false; // after a rejoin, on real time until the generation is heard
 };
 
 } // namespace sound

@@ -34,6 +34,12 @@ void Playback::setPaused(bool paused) {
     pausing = paused;
 }
 
+void Playback::resume(int64_t frame, uint32_t resumeGeneration) {
+    seek(frame, resumeGeneration);
+    standing = pausing;
+    gainFrames = 0;
+}
+
 void Playback::markRun(int64_t deviceFrame) {
     map->add({deviceFrame, musicFrame, !standing, generation});
 }

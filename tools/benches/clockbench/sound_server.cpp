@@ -67,6 +67,17 @@ bool PrivateSoundServer::start(ServerKind kind, std::string& why) {
     }
     directory = pattern;
     serverAddress = "unix:" + directory + "/pulse/native";
+    return launch(why);
+}
+
+bool PrivateSoundServer::restart(std::string& why) {
+    kill();
+    return !directory.empty() && launch(why);
+}
+
+// Starts the server in `directory`, where it finds what an earlier one left.
+bool PrivateSoundServer::launch(std::string& why) {
+    const std::string runtime = directory + "/pulse";
     pid = fork();
     if (pid < 0) {
         why = std::strerror(errno);
@@ -80,10 +91,10 @@ bool PrivateSoundServer::start(ServerKind kind, std::string& why) {
         dup2(quiet, 2);
         setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
         setenv("HOME", directory.c_str(), 1);
-        setenv("PULSE_RUNTIME_PATH", (directory + "/pulse").c_str(), 1);
+        setenv("PULSE_RUNTIME_PATH", runtime.c_str(), 1);
         unsetenv("PULSE_SERVER");
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        if (kind == ServerKind::kPulseAudio) {
+        if (serverKind == ServerKind::kPulseAudio) {
             execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                    "--use-pid-file=no", "-L", "module-null-sink sink_name=nullsink", "-L",
                    "module-native-protocol-unix", static_cast<char*>(nullptr));
@@ -94,7 +105,7 @@ bool PrivateSoundServer::start(ServerKind kind, std::string& why) {
         _exit(127);
     }
     setpgid(pid, pid);
-    if (!waitForSocket(why) || (kind == ServerKind::kPipeWire && !addNullSink(why))) {
+    if (!waitForSocket(why) || (serverKind == ServerKind::kPipeWire && !addNullSink(why))) {
         stop();
         return false;
     }

@@ -27,10 +27,13 @@ public:
     bool running() const { return pid > 0; }
     // Kills the server at once (SIGKILL), as a crash would.
     void kill();
+    // Starts it again at the same address, as a desktop restarts its sound server.
+    bool restart(std::string& why);
     // Stops the server and removes its directory.
     void stop();
 
 private:
+    bool launch(std::string& why);
     bool waitForSocket(std::string& why);
     bool addNullSink(std::string& why);
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -269,4 +270,19 @@ TEST(Playback, PausesAndResumesWithFiveMillisecondFades) {
     EXPECT_LT(std::abs(int(out[0])), 300) << "the music comes back from silence";
     EXPECT_TRUE(map.musicAt(8192 + 100, 1, music));
     EXPECT_EQ(music, 4096 + fade + 100) << "and moves on from where it stood";
+
+    // Resumed on a server that came back: paused, it stands silent where it was put; playing,
+    // it fades in from there.
+    playback.setPaused(true);
+    playback.resume(30000, 2);
+    playback.render(out.data(), 4096, 20000);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t sample) { return sample == 0; }));
+    EXPECT_TRUE(map.musicAt(20000 + 2000, 2, music));
+    EXPECT_EQ(music, 30000);
+    playback.setPaused(false);
+    playback.resume(40000, 3);
+    playback.render(out.data(), 4096, 30000);
+    EXPECT_LT(std::abs(int(out[0])), 300);
+    EXPECT_TRUE(map.musicAt(30000 + 100, 3, music));
+    EXPECT_EQ(music, 40100);
 }

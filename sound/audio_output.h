@@ -37,6 +37,8 @@ public:
     // Once a server lost meanwhile plays again: gives it back to the renderer from the next
     // buffer on, whose first output frame goes to `nextFrame`. False while there is none.
     virtual bool rejoin(int64_t& nextFrame) = 0;
+    // Frames the server has read but plays only after its current period (sound_diagnostics.h).
+    virtual int64_t queuedPeriodFrames() { return 0; }
     // The server's name, or "silent".
     virtual const char* name() const = 0;
     virtual bool silent() const = 0;

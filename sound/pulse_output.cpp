@@ -45,6 +45,7 @@ public:
     void unlock() override { pa_threaded_mainloop_unlock(loop); }
     Hearing heardFrame(int64_t& frame) override;
     bool rejoin(int64_t& nextFrame) override;
+    int64_t queuedPeriodFrames() override { return timing.queuedFrames(); }
     const char* name() const override { return "pulse"; }
     bool silent() const override { return false; }
 

@@ -26,8 +26,9 @@ public:
     int64_t heardAt(int64_t nowNs) const;
     // Whether the stream is heard, and reports enough to place it have come.
     bool heard() const;
-    // The server's period in frames as its read index shows it (0 until seen).
-    int64_t periodFrames() const { return period; }
+    // What the frame heard leaves out: the server's period as its read index shows it, on a
+    // server that queues one (0 until seen).
+    int64_t queuedFrames() const { return queuesOnePeriod ? period : 0; }
 
 private:
     static constexpr int kReports = 32;       // about 640 ms of them
@@ -36,7 +37,6 @@ private:
     bool measuresEveryStep(int64_t candidate) const;
     int64_t sameStep() const { return framesPerSecond / 4000; }
     void placeFrameZero();
-    int64_t queuedFrames() const { return queuesOnePeriod ? period : 0; }
 
     const int framesPerSecond;
     bool queuesOnePeriod = false;

@@ -290,4 +290,12 @@ bool clockOnRealTime(FSOUND_STREAM* stream) {
     return knownStream(stream) && stream->clock.onRealTime();
 }
 
+int64_t queuedPeriodFrames() {
+    if (sys == nullptr) {
+        return 0;
+    }
+    OutputLock locked;
+    return sys->output->queuedPeriodFrames();
+}
+
 } // namespace sound

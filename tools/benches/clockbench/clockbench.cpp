@@ -189,10 +189,6 @@ bool syncRun(const SyncOptions& options, syncprobe::PrivateSoundServer* server, 
     }
     std::printf("-- run %d (%s, %s)\n%s", number, syncprobe::scenarioName(options.scenario),
                 options.cold ? "cold" : "warm", syncprobe::describe(figures).c_str());
-    if (options.scenario == syncprobe::Scenario::kPause) {
-        std::printf("clock stood still:           %.0f ms (paused for 700 ms of wall time)\n",
-                    figures.pausedClockMs);
-    }
     if (options.scenario == syncprobe::Scenario::kKill ||
         options.scenario == syncprobe::Scenario::kRestart) {
         std::printf("after the kill:              clock at %.4f x real time; at the end on real "

@@ -186,11 +186,15 @@ void measureSteps(const std::vector<Read>& reads, Figures& figures) {
     }
 }
 
-// The longest time the clock stood still, for the pause.
+// The longest time the clock stood still once it had left its start, where it waits for the
+// music to be heard.
 double longestStandMs(const std::vector<Read>& reads) {
     double longest = 0;
     size_t from = 0;
-    for (size_t i = 1; i < reads.size(); ++i) {
+    while (from < reads.size() && reads[from].ms == reads.front().ms) {
+        ++from;
+    }
+    for (size_t i = from + 1; i < reads.size(); ++i) {
         if (reads[i].ms != reads[from].ms) {
             from = i;
         }
@@ -332,11 +336,12 @@ Figures measure(const RunOptions& options) {
             reads = driver.run(figures);
         }
         figures.clockLeftServer = sound::clockOnRealTime(stream);
+        figures.queuedPeriodFrames = sound::queuedPeriodFrames();
         FSOUND_Stream_Close(stream);
         recorder.stop();
         afterRestart.stop();
         measureSteps(reads, figures);
-        figures.pausedClockMs = longestStandMs(reads);
+        figures.longestStandMs = longestStandMs(reads);
         std::vector<int64_t> heardNs = recorder.clicksHeardNs();
         for (int64_t ns : afterRestart.clicksHeardNs()) {
             heardNs.push_back(ns);
@@ -367,18 +372,21 @@ std::string describe(const Figures& figures) {
     char text[1024];
     std::snprintf(
         text, sizeof text,
-        "output %s; %zu clicks heard; FSOUND_Init took %.0f ms\n"
+        "output %s; %zu clicks heard; FSOUND_Init took %.0f ms; queued period left out: %lld "
+        "frames\n"
         "start delay:                 %.1f ms from the play call to the first click\n"
         "error at the first click:    %+.1f ms (+: the clock ahead of the sound)\n"
         "worst error from it on:      %+.1f ms\n"
         "drift:                       %s\n"
         "largest step beyond wall:    %.2f ms\n"
         "backward steps:              %d (in %d reads; seeks not counted)\n"
+        "longest stand:               %.1f ms once started (a pause: 700 ms)\n"
         "recording delivered:         %.1f / %.1f / %.1f ms after heard (min/median/max);\n"
         "                             timed by arrival instead, clicks %+.1f ms later\n",
-        figures.output.c_str(), figures.clicks.size(), figures.initMs, figures.startDelayMs,
+        figures.output.c_str(), figures.clicks.size(), figures.initMs,
+        static_cast<long long>(figures.queuedPeriodFrames), figures.startDelayMs,
         figures.firstErrorMs, figures.worstErrorMs, drift, figures.largestStepBeyondWallMs,
-        figures.backwardSteps, figures.reads, figures.recordLatencyMinMs,
+        figures.backwardSteps, figures.reads, figures.longestStandMs, figures.recordLatencyMinMs,
         figures.recordLatencyMedianMs, figures.recordLatencyMaxMs, figures.recordArrivalCheckMs);
     return text;
 }

@@ -45,8 +45,10 @@ struct Figures {
     // The same clicks timed by the pieces' arrival instead: this much later (MonitorRecorder).
     double recordArrivalCheckMs = 0;
     double sinkRatePercent = 0; // the sink's own rate against the monotonic clock
-    // Pause: how long the clock stood, against the pause asked for.
-    double pausedClockMs = 0;
+    // The longest the clock stood still once started (the pause's 700 ms, say).
+    double longestStandMs = 0;
+    // The server's period that the clock leaves out, as the sound layer learnt it (PipeWire).
+    int64_t queuedPeriodFrames = 0;
     // Kill: the clock's rate against the monotonic clock after the server died, and whether the
     // clock was on real time at the end.
     double rateAfterKill = 0;

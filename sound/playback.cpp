@@ -36,8 +36,7 @@ void Playback::setPaused(bool paused) {
 
 void Playback::resume(int64_t frame, uint32_t resumeGeneration) {
     seek(frame, resumeGeneration);
-    standing = pausing;
-    gainFrames = 0;
+    gainFrames = 0; // paused, the fade out is over at once
 }
 
 void Playback::markRun(int64_t deviceFrame) {

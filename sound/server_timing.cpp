@@ -61,9 +61,9 @@ void ServerTiming::placeFrameZero() {
 
 // Between two reports the read index moves a whole number of periods; reports at uneven
 // intervals see different numbers of them, so one period is the smallest difference between two
-// moves that every move but one (the first, say, which can hold the server's first fill) is a
-// whole number of. Moves that differ by less than a quarter millisecond differ by the server's
-// rate matching only.
+// moves that every move is a whole number of. Moves that differ by less than a quarter
+// millisecond differ by the server's rate matching only. A stray move (a report taken while the
+// server updates, a short read) leaves the period as it was until it has left the window.
 void ServerTiming::notePeriod(int64_t step) {
     pushFront(steps, stepCount, step);
     int64_t smallest = 0;
@@ -82,12 +82,13 @@ void ServerTiming::notePeriod(int64_t step) {
 }
 
 bool ServerTiming::measuresEveryStep(int64_t candidate) const {
-    int misfits = 0;
     for (int i = 0; i < stepCount; ++i) {
         int64_t beyond = steps[i] % candidate;
-        misfits += std::min(beyond, candidate - beyond) > sameStep();
+        if (std::min(beyond, candidate - beyond) > sameStep()) {
+            return false;
+        }
     }
-    return misfits <= 1;
+    return true;
 }
 
 int64_t ServerTiming::heardAt(int64_t nowNs) const {

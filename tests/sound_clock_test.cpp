@@ -192,27 +192,26 @@ struct SimulatedServer {
     int64_t period = 0; // 0: exact reports
 
     int64_t heardAt(int64_t ns) const { return ns * kRate / 1000000000 - kSinkDelay; }
-    void report(sound::ServerTiming& timing, int64_t ns, int64_t lateNs = 0) const {
+    void report(sound::ServerTiming& timing, int64_t ns, int64_t lateNs, int64_t shortBy) const {
         int64_t played = heardAt(ns) + kSinkDelay;
         if (period == 0) {
             int64_t held = kSinkDelay + (ns / kMillisecond) % 40 * 44; // a sink holding 0-40 ms
-            timing.report(ns + lateNs, played + held - kSinkDelay, held, true);
+            timing.report(ns + lateNs, played + held - kSinkDelay - shortBy, held, true);
         } else {
-            timing.report(ns + lateNs, (played / period + 2) * period, kSinkDelay, true);
+            timing.report(ns + lateNs, (played / period + 2) * period - shortBy, kSinkDelay, true);
         }
     }
 };
 
 // The largest gap, in frames, between the heard frame the timing gives and the true one, over
-// reports 40 to 200; one stray report at 60, stamped 8 ms late; a first fill at the start.
+// reports 40 to 200; report 60 stamped 8 ms late, report 80 with a read index 100 frames short.
 int64_t largestMiss(const SimulatedServer& server) {
     sound::ServerTiming timing(kRate);
     timing.setQueuesOnePeriod(server.period > 0);
-    timing.report(0, 1000 + server.period * 2, SimulatedServer::kSinkDelay, true);
     int64_t ns = 0, largest = 0;
     for (int i = 1; i <= 200; ++i) {
         ns += (5 + (i * 7919) % 31) * kMillisecond;
-        server.report(timing, ns, i == 60 ? 8 * kMillisecond : 0);
+        server.report(timing, ns, i == 60 ? 8 * kMillisecond : 0, i == 80 ? 100 : 0);
         if (i >= 40) {
             EXPECT_TRUE(timing.heard());
             int64_t at = ns + 3 * kMillisecond;

@@ -46,14 +46,14 @@ uint32_t MusicClock::seek(int64_t nowNs, double positionMs) {
     return ++generation;
 }
 
-uint32_t MusicClock::rejoin(int64_t nowNs) {
+MusicClock::Rejoined MusicClock::rejoin(int64_t nowNs, double untilHeardMs) {
     advanceOnRealTime(nowNs);
     followsDevice = true;
     bridging = true;
     heardGeneration = false;
     waitingSinceNs = nowNs;
     saidRealTime = false; // a later loss is news again
-    return ++generation;
+    return {shownMs + (paused ? 0 : untilHeardMs), ++generation};
 }
 
 void MusicClock::setPaused(int64_t nowNs, bool pausedNow) {

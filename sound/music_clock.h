@@ -50,11 +50,15 @@ public:
     // Makes `positionMs` the position now; the clock holds it until its sound is heard.
     uint32_t seek(int64_t nowNs, double positionMs);
     void setPaused(int64_t nowNs, bool paused);
-    bool isPaused() const { return paused; }
-    // The server plays again after a loss: the clock goes on in real time from where it stands
-    // until the music of the returned generation is heard (the caller places that music where
-    // the clock will be by then); then it follows the device again.
-    uint32_t rejoin(int64_t nowNs);
+    // Where the music must go on after a loss, as the clock's generation `generation`.
+    struct Rejoined {
+        double musicMs;
+        uint32_t generation;
+    };
+    // The server plays again after a loss, its next buffer heard `untilHeardMs` from now: the
+    // music there must be where the clock will be by then (where it stands, if paused). The
+    // clock goes on in real time until that music is heard, then follows the device again.
+    Rejoined rejoin(int64_t nowNs, double untilHeardMs);
     // Freezes the position and returns it.
     double stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
     bool running() const { return isRunning; }

@@ -104,11 +104,9 @@ void rejoinServer(int64_t nowNs) {
     }
     int64_t heard = nextFrame;
     sys->output->heardFrame(heard);
-    double positionMs = stream->clock.positionMs(nowNs, *sys->output, stream->runs);
-    double untilHeardMs =
-        stream->clock.isPaused() ? 0 : (nextFrame - heard) * 1000.0 / sys->framesPerSecond;
-    uint32_t generation = stream->clock.rejoin(nowNs);
-    sys->playback.resume(toFrames(positionMs + untilHeardMs), generation);
+    sound::MusicClock::Rejoined rejoined =
+        stream->clock.rejoin(nowNs, (nextFrame - heard) * 1000.0 / sys->framesPerSecond);
+    sys->playback.resume(toFrames(rejoined.musicMs), rejoined.generation);
 }
 
 void freeStream(FSOUND_STREAM* stream) {

@@ -159,11 +159,12 @@ TEST_F(ClockTest, FollowsAServerBackAfterALossWithoutHoldingOrSteppingBack) {
     ::testing::internal::CaptureStderr();
     EXPECT_NEAR(read(2000), 2000, 0.01);
     // Back at 2000 ms on a new stream: its next buffer (output frame 9100) is heard 100 ms on,
-    // with the music put 3 ms ahead of where the clock will be.
+    // with the music put 3 ms ahead of where the clock asks.
     output.hearing = sound::Hearing::kFrame;
     output.heard = frames(9000);
-    uint32_t generation = clock.rejoin(int64_t(2000 * kMillisecond));
-    map.add({frames(9100), frames(2103), true, generation});
+    MusicClock::Rejoined rejoined = clock.rejoin(int64_t(2000 * kMillisecond), 100);
+    EXPECT_NEAR(rejoined.musicMs, 2100, 0.01);
+    map.add({frames(9100), frames(rejoined.musicMs + 3), true, rejoined.generation});
     EXPECT_FALSE(clock.onRealTime());
     output.heard = frames(9050);
     EXPECT_NEAR(read(2050), 2050, 0.01) << "real time until the music is heard, no hold";
@@ -176,6 +177,9 @@ TEST_F(ClockTest, FollowsAServerBackAfterALossWithoutHoldingOrSteppingBack) {
     EXPECT_NEAR(read(2120), 2123, 0.01) << "caught up with the music heard";
     output.hearing = sound::Hearing::kLost;
     EXPECT_NEAR(read(2200), 2203, 0.01);
+    clock.setPaused(int64_t(2200 * kMillisecond), true);
+    EXPECT_NEAR(clock.rejoin(int64_t(2500 * kMillisecond), 100).musicMs, 2203, 0.01)
+        << "paused, the music waits where the clock stands";
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(said, "sound: lost the sound server; the clock runs on real time\n"
                     "sound: lost the sound server; the clock runs on real time\n")

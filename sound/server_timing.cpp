@@ -5,9 +5,9 @@
 // A frame is never heard before its period starts, so of the last reports the one that puts
 // frame 0 latest is the truth; reports come at uneven intervals so that their moments spread
 // over the period. A server busy elsewhere can stamp a report late, which puts frame 0 late
-// too: with a full window of reports the third latest is taken, which two stray reports cannot
-// move. A device that slows down or stalls shows within three reports; one that speeds
-// up after the window.
+// too: as the window fills, the second and then the third latest is taken, which that many
+// stray reports less one cannot move. A device that slows down or stalls shows within three
+// reports; one that speeds up after the window.
 #include "sound/server_timing.h"
 
 #include <algorithm>

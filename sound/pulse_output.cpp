@@ -111,6 +111,8 @@ PulseOutput::~PulseOutput() {
     pa_threaded_mainloop_free(loop);
 }
 
+// [SECTION] Connecting, and connecting again after a loss
+
 // NOTE: a server can take seconds to play a new stream: PulseAudio's null sink, idle, renders
 // two seconds ahead and rewinds only a few milliseconds for a newcomer. Waiting here, while the
 // stream plays silence, keeps that delay out of the music's start, where it would hold the
@@ -153,8 +155,6 @@ void PulseOutput::connect() {
     }
 }
 
-// Once the server has said what it is: PipeWire's pulse server counts as read the period it has
-// queued for the graph's next cycle, and its sink latency leaves that period out.
 void PulseOutput::openStream() {
     pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<uint32_t>(framesPerSecond), 2};
     stream = pa_stream_new(context, "Music", &format, nullptr);
@@ -220,6 +220,8 @@ void PulseOutput::fail(const char* why) {
     pa_threaded_mainloop_signal(loop, 0);
 }
 
+// [SECTION] What the sound layer asks
+
 Hearing PulseOutput::heardFrame(int64_t& frame) {
     if (state != State::kPlaying) {
         return Hearing::kLost;
@@ -237,6 +239,8 @@ bool PulseOutput::rejoin(int64_t& nextFrame) {
     nextFrame = framesWritten;
     return true;
 }
+
+// [SECTION] Waits and timers
 
 void PulseOutput::waitUntil(bool (PulseOutput::*done)() const, pa_usec_t timeoutUsec) {
     pa_usec_t giveUpAt = pa_rtclock_now() + timeoutUsec;
@@ -268,6 +272,8 @@ void PulseOutput::freeTimer(pa_time_event*& timer) {
         timer = nullptr;
     }
 }
+
+// [SECTION] Timing reports and feeding
 
 // libpulse's thread: a timing report. It was measured at its timestamp, on the wall clock that
 // a server on this machine shares with us (else libpulse's estimate), so neither the reply's way
@@ -313,6 +319,8 @@ void PulseOutput::feed(size_t bytes) {
     }
 }
 
+// [SECTION] libpulse's callbacks
+
 void PulseOutput::contextChanged(pa_context* context, void* self) {
     auto* output = static_cast<PulseOutput*>(self);
     pa_context_state_t state = pa_context_get_state(context);
@@ -326,6 +334,9 @@ void PulseOutput::contextChanged(pa_context* context, void* self) {
     }
 }
 
+// The stream opens once the server has said what it is. NOTE: PipeWire's pulse server counts as
+// read the period it has queued for the graph's next cycle, and its sink latency leaves that
+// period out (pipewire-pulse 0.3.65).
 void PulseOutput::serverDescribed(pa_context*, const pa_server_info* info, void* self) {
     auto* output = static_cast<PulseOutput*>(self);
     if (info == nullptr) {

@@ -20,7 +20,7 @@ public:
 class MusicTime final : public TimeSource {
 public:
     explicit MusicTime(FSOUND_STREAM* stream) : stream(stream) {}
-    int64_t milliseconds() override { return FSOUND_Stream_GetTime(stream); }
+    int64_t milliseconds() override { return sound::streamTimeMs(stream); }
 
 private:
     FSOUND_STREAM* stream;

@@ -21,7 +21,7 @@ protected:
 // What an output says of the frame being heard now.
 enum class Hearing {
     kFrame,   // `frame` holds the output frame heard now (0 before anything is audible)
-    kLost,    // the server or device went away
+    kLost,    // the server or device went away (and is not back yet)
     kUnknown, // the output cannot tell (the silent one)
 };
 
@@ -34,6 +34,11 @@ public:
     virtual void unlock() = 0;
 
     virtual Hearing heardFrame(int64_t& frame) = 0;
+    // Once a server lost meanwhile plays again: gives it back to the renderer from the next
+    // buffer on, whose first output frame goes to `nextFrame`. False while there is none.
+    virtual bool rejoin(int64_t& nextFrame) = 0;
+    // Frames the server has read but plays only after its current period (sound_diagnostics.h).
+    virtual int64_t queuedPeriodFrames() { return 0; }
     // The server's name, or "silent".
     virtual const char* name() const = 0;
     virtual bool silent() const = 0;

@@ -1,5 +1,6 @@
 // The music clock: a lookup of the frame heard now in the map of what was handed to the
-// output, clamped so that the picture never steps back or jumps ahead.
+// output, clamped so that the picture never steps back or jumps ahead; real time where there is
+// nothing to follow.
 #include "sound/music_clock.h"
 
 #include <algorithm>
@@ -41,16 +42,33 @@ uint32_t MusicClock::seek(int64_t nowNs, double positionMs) {
     lastReadNs = nowNs;
     waitingSinceNs = nowNs;
     heardGeneration = false;
+    bridging = false;
     return ++generation;
 }
 
+MusicClock::Rejoined MusicClock::rejoin(int64_t nowNs, double untilHeardMs) {
+    advanceOnRealTime(nowNs);
+    followsDevice = true;
+    bridging = true;
+    heardGeneration = false;
+    waitingSinceNs = nowNs;
+    saidRealTime = false; // a later loss is news again
+    return {shownMs + (paused ? 0 : untilHeardMs), ++generation};
+}
+
 void MusicClock::setPaused(int64_t nowNs, bool pausedNow) {
-    if (isRunning && !followsDevice && nowNs > lastReadNs) {
-        shownMs += paused ? 0 : (nowNs - lastReadNs) / 1e6;
-        lastReadNs = nowNs;
+    if (isRunning && (!followsDevice || bridging)) {
+        advanceOnRealTime(nowNs);
     }
     // Following a device, the pause is heard: the output's runs of silence stop the clock.
     paused = pausedNow;
+}
+
+void MusicClock::advanceOnRealTime(int64_t nowNs) {
+    if (nowNs > lastReadNs) {
+        shownMs += paused ? 0 : (nowNs - lastReadNs) / 1e6;
+        lastReadNs = nowNs;
+    }
 }
 
 double MusicClock::stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map) {
@@ -66,10 +84,7 @@ double MusicClock::positionMs(int64_t nowNs, AudioOutput& output, const SegmentM
     if (followsDevice) {
         return followDevice(nowNs, output, map);
     }
-    if (nowNs > lastReadNs) {
-        shownMs += paused ? 0 : (nowNs - lastReadNs) / 1e6;
-        lastReadNs = nowNs;
-    }
+    advanceOnRealTime(nowNs);
     return shownMs;
 }
 
@@ -83,8 +98,11 @@ double MusicClock::followDevice(int64_t nowNs, AudioOutput& output, const Segmen
     double musicFrame = 0;
     if (map.musicAt(heard, generation, musicFrame)) {
         heardGeneration = true;
+        bridging = false;
         shownMs =
             std::clamp(musicFrame * msPerFrame, shownMs, shownMs + elapsedMs + kCatchUpPerReadMs);
+    } else if (bridging) {
+        advanceOnRealTime(nowNs);
     } else if (!heardGeneration && (nowNs - waitingSinceNs) / 1e6 > kAudibleWithinMs) {
         runOnRealTime("nothing audible 2 s after the music started");
     }
@@ -94,6 +112,7 @@ double MusicClock::followDevice(int64_t nowNs, AudioOutput& output, const Segmen
 
 void MusicClock::runOnRealTime(const char* why) {
     followsDevice = false;
+    bridging = false;
     if (!saidRealTime) {
         std::fprintf(stderr, "sound: %s; the clock runs on real time\n", why);
         saidRealTime = true;

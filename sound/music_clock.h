@@ -50,6 +50,15 @@ public:
     // Makes `positionMs` the position now; the clock holds it until its sound is heard.
     uint32_t seek(int64_t nowNs, double positionMs);
     void setPaused(int64_t nowNs, bool paused);
+    // Where the music must go on after a loss, as the clock's generation `generation`.
+    struct Rejoined {
+        double musicMs;
+        uint32_t generation;
+    };
+    // The server plays again after a loss, its next buffer heard `untilHeardMs` from now: the
+    // music there must be where the clock will be by then (where it stands, if paused). The
+    // clock goes on in real time until that music is heard, then follows the device again.
+    Rejoined rejoin(int64_t nowNs, double untilHeardMs);
     // Freezes the position and returns it.
     double stop(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
     bool running() const { return isRunning; }
@@ -62,6 +71,7 @@ public:
 
 private:
     void runOnRealTime(const char* why);
+    void advanceOnRealTime(int64_t nowNs);
     double followDevice(int64_t nowNs, AudioOutput& output, const SegmentMap& map);
 
     const double msPerFrame;
@@ -74,6 +84,7 @@ private:
     int64_t lastReadNs = 0;
     int64_t waitingSinceNs = 0; // when the current generation started to wait for its sound
     bool heardGeneration = false;
+    bool bridging = false; // after a rejoin, on real time until the generation is heard
 };
 
 } // namespace sound

@@ -34,6 +34,11 @@ void Playback::setPaused(bool paused) {
     pausing = paused;
 }
 
+void Playback::resume(int64_t frame, uint32_t resumeGeneration) {
+    seek(frame, resumeGeneration);
+    gainFrames = 0; // paused, the fade out is over at once
+}
+
 void Playback::markRun(int64_t deviceFrame) {
     map->add({deviceFrame, musicFrame, !standing, generation});
 }

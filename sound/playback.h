@@ -22,6 +22,9 @@ public:
     // Moves decoding to `musicFrame` at the next buffer, as the clock's `generation`.
     void seek(int64_t musicFrame, uint32_t generation);
     void setPaused(bool paused);
+    // Plays on from `musicFrame` on an output that lost what it was given: fading in, or
+    // standing there while paused.
+    void resume(int64_t musicFrame, uint32_t generation);
 
     void render(int16_t* out, int frames, int64_t deviceFrame) override;
 

@@ -32,6 +32,7 @@ public:
     void lock() override { mutex.lock(); }
     void unlock() override { mutex.unlock(); }
     Hearing heardFrame(int64_t&) override { return Hearing::kUnknown; }
+    bool rejoin(int64_t&) override { return false; }
     const char* name() const override { return "silent"; }
     bool silent() const override { return true; }
 

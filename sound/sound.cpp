@@ -8,7 +8,10 @@
 #include "sound/playback.h"
 #include "sound/sound_diagnostics.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <vector>
@@ -84,6 +87,26 @@ void detachPlaying() {
     sys->playback.stop();
     sys->playing = nullptr;
     sys->playingChannel = -1;
+}
+
+// A server that came back after a loss takes the playing stream's music again, placed where the
+// clock, on real time meanwhile, will be when the output's next buffer is heard. The clock has
+// seen the loss by now: it is read before this.
+void rejoinServer(int64_t nowNs) {
+    int64_t nextFrame = 0;
+    if (!sys->output->rejoin(nextFrame)) {
+        return;
+    }
+    std::fprintf(stderr, "sound: the sound server is back; the music plays again\n");
+    FSOUND_STREAM* stream = sys->playing;
+    if (stream == nullptr) {
+        return;
+    }
+    int64_t heard = nextFrame;
+    sys->output->heardFrame(heard);
+    sound::MusicClock::Rejoined rejoined =
+        stream->clock.rejoin(nowNs, (nextFrame - heard) * 1000.0 / sys->framesPerSecond);
+    sys->playback.resume(toFrames(rejoined.musicMs), rejoined.generation);
 }
 
 void freeStream(FSOUND_STREAM* stream) {
@@ -193,15 +216,7 @@ signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms) {
 }
 
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
-    if (!knownStream(stream)) {
-        return 0;
-    }
-    if (!stream->clock.running()) {
-        return static_cast<int>(stream->startMs);
-    }
-    OutputLock locked;
-    double ms = stream->clock.positionMs(sound::monotonicNanoseconds(), *sys->output, stream->runs);
-    return ms > 0 ? static_cast<int>(ms) : 0;
+    return static_cast<int>(std::min<int64_t>(sound::streamTimeMs(stream), INT_MAX));
 }
 
 signed char FSOUND_SetPaused(int channel, signed char paused) {
@@ -245,6 +260,22 @@ void FSOUND_Close() {
 
 namespace sound {
 
+int64_t streamTimeMs(FSOUND_STREAM* stream) {
+    if (!knownStream(stream)) {
+        return 0;
+    }
+    double ms = stream->startMs;
+    if (stream->clock.running()) {
+        OutputLock locked;
+        int64_t nowNs = monotonicNanoseconds();
+        stream->clock.positionMs(nowNs, *sys->output, stream->runs);
+        rejoinServer(nowNs);
+        ms = stream->clock.positionMs(nowNs, *sys->output, stream->runs);
+    }
+    // A double from 2^63 on has no int64_t; no run lasts that long, but a cast would be undefined.
+    return ms <= 0 ? 0 : ms >= 9e18 ? INT64_MAX : static_cast<int64_t>(ms);
+}
+
 const char* outputDriverName() {
     return sys != nullptr ? sys->output->name() : "none";
 }
@@ -255,6 +286,14 @@ bool outputIsSilent() {
 
 bool clockOnRealTime(FSOUND_STREAM* stream) {
     return knownStream(stream) && stream->clock.onRealTime();
+}
+
+int64_t queuedPeriodFrames() {
+    if (sys == nullptr) {
+        return 0;
+    }
+    OutputLock locked;
+    return sys->output->queuedPeriodFrames();
 }
 
 } // namespace sound

@@ -2,6 +2,8 @@
 // A C-style interface (one output, streams by handle); implemented on libmpg123 and libpulse.
 #pragma once
 
+#include <cstdint>
+
 struct FSOUND_STREAM; // an opened MP3 stream; create with FSOUND_Stream_Open
 
 // The layer's version; the demo refuses anything below 3.7.
@@ -23,8 +25,9 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 // heard, then moves on with it. Past the end plays silence.
 signed char FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int ms);
 // Milliseconds of the stream being heard now: held at the start or seek position until its
-// sound is heard, never decreasing between SetTime calls, still rising after the music ends, and
-// on real time (with a line on standard error) once the sound server goes away.
+// sound is heard, never decreasing between SetTime calls, still rising after the music ends, on
+// real time (with a line on standard error) while the sound server is gone, and with the server
+// again (another line) once it is back. INT_MAX from 24.8 days on: sound::streamTimeMs goes on.
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream);
 // Pauses (non-zero) or resumes the stream playing on `channel`, with a 5 ms fade either way; the
 // clock stands on the last music heard until the music is heard again. Non-zero on success.
@@ -35,6 +38,9 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM* stream);
 void FSOUND_Close();
 
 namespace sound {
+
+// FSOUND_Stream_GetTime's position in 64-bit milliseconds.
+int64_t streamTimeMs(FSOUND_STREAM* stream);
 
 // Failure codes returned through FSOUND_GetError; the host owns their texts.
 enum Error : int {

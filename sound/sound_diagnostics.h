@@ -1,6 +1,8 @@
 // What the sound layer chose at FSOUND_Init, for tests and measuring tools.
 #pragma once
 
+#include <cstdint>
+
 struct FSOUND_STREAM;
 
 namespace sound {
@@ -12,5 +14,8 @@ bool outputIsSilent();
 // Whether `stream`'s clock has left the sound server for real time (the server went away, or
 // nothing was heard in time).
 bool clockOnRealTime(FSOUND_STREAM* stream);
+// The period that the server has read but plays only after the current one, which the clock
+// leaves out (PipeWire's pulse server); 0 elsewhere, and until the server's reports show it.
+int64_t queuedPeriodFrames();
 
 } // namespace sound

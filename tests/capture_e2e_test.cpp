@@ -21,6 +21,7 @@ namespace {
 
 const std::string kCapture = CAPTURE_PATH;
 const std::string kFfprobe = FFPROBE_PATH;
+const std::string kFfmpeg = FFMPEG_PATH;
 
 // Red from 0 s, turning yellow at 0.25 s; green from 1 s; nothing from 2 s; blue from 2.05 s.
 const char* const kTimeline = "<effect start=\"0\" end=\"1\" name=\"background\">\n"
@@ -64,6 +65,24 @@ struct Picture {
 bool exists(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
+}
+
+// The seconds at which a mono 16-bit recording at `rate` turns loud (above a quarter of full
+// scale) after 100 ms of quiet.
+std::vector<double> clickSeconds(const std::string& samples, int rate) {
+    std::vector<double> clicks;
+    int quiet = rate;
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        int16_t sample = static_cast<int16_t>(uint8_t(samples[i]) | uint8_t(samples[i + 1]) << 8);
+        if (std::abs(sample) < 32767 / 4) {
+            ++quiet;
+            continue;
+        }
+        if (quiet >= rate / 10)
+            clicks.push_back(double(i / 2) / rate);
+        quiet = 0;
+    }
+    return clicks;
 }
 
 struct SectionRow {
@@ -241,12 +260,22 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
 }
 
 TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
-    // The music ends inside the range: a warning, and silence for the rest.
-    mp3tone::ToneOptions tone;
-    tone.seconds = 1.2;
-    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), tone));
+    // The music, clicks at 0 and 1 s, ends inside the range: a warning, and silence for the rest.
+    mp3tone::ToneOptions clicks;
+    clicks.seconds = 1.2;
+    clicks.frequency = 3000;
+    clicks.clickIntervalSeconds = 1;
+    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), clicks));
     ASSERT_EQ(capture({"--video", "clip.mp4", "--fps", "25", "--from", "0.5", "--to", "1.5"}), 0)
         << errors;
+    // Under the picture from 0.5 s, the music from 0.5 s: the click of 1 s at 0.5 s, within one
+    // AAC frame.
+    ASSERT_EQ(runCommand("'" + kFfmpeg + "' -v error -i '" + path("clip.mp4") +
+                         "' -ac 1 -ar 44100 -f s16le '" + path("clip.pcm") + "'"),
+              0);
+    std::vector<double> heard = clickSeconds(readFile(path("clip.pcm")), 44100);
+    ASSERT_EQ(heard.size(), 1u) << "first at " << (heard.empty() ? -1 : heard[0]);
+    EXPECT_NEAR(heard[0], 0.5, 1024.0 / 44100);
     EXPECT_NE(errors.find("solvane-capture: warning: the video runs to 0:01.520 but the music "
                           "ends at 0:01.2"),
               std::string::npos)

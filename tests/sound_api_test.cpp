@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -195,11 +196,16 @@ TEST_F(SoundApi, SetTimeMovesThePositionAndItRunsOnPastTheEnd) {
     // On a sound server, the clock holds a new position until it is heard: a buffer's worth.
     std::this_thread::sleep_for(milliseconds(200));
     EXPECT_GT(FSOUND_Stream_GetTime(stream), 60050);
+    // 24.8 days on, the int position stands at its largest instead of wrapping.
+    ASSERT_TRUE(FSOUND_Stream_SetTime(stream, INT_MAX - 100));
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(FSOUND_Stream_GetTime(stream), INT_MAX);
+    EXPECT_GT(sound::streamTimeMs(stream), int64_t(INT_MAX) + 50);
     EXPECT_FALSE(FSOUND_Stream_SetTime(stream, -5));
     EXPECT_EQ(FSOUND_GetError(), sound::kInvalidParameter);
 }
 
-TEST_F(SoundApi, PauseStopsTheClockAndResumeRestartsIt) {
+TEST_F(SoundApi, PauseStopsTheClockAndResumeOrPlayingAgainRestartsIt) {
     EXPECT_FALSE(FSOUND_SetPaused(0, 1)) << "nothing plays yet";
     EXPECT_EQ(FSOUND_GetError(), sound::kInvalidParameter);
     FSOUND_STREAM* stream = playTone(3);
@@ -217,6 +223,17 @@ TEST_F(SoundApi, PauseStopsTheClockAndResumeRestartsIt) {
     ASSERT_TRUE(FSOUND_SetPaused(0, 0));
     std::this_thread::sleep_for(milliseconds(400));
     EXPECT_GT(FSOUND_Stream_GetTime(stream), paused + 200);
+
+    // Paused, stopped by another stream's play, and played again from the start, as a rebuild
+    // while paused does: it runs.
+    ASSERT_TRUE(FSOUND_SetPaused(0, 1));
+    FSOUND_STREAM* other = FSOUND_Stream_Open(files.path("tone.mp3").c_str(), kStreamMode, 0, 0);
+    ASSERT_EQ(FSOUND_Stream_Play(-1, other), 0);
+    ASSERT_TRUE(FSOUND_Stream_SetTime(stream, 0));
+    ASSERT_EQ(FSOUND_Stream_Play(-1, stream), 0);
+    std::this_thread::sleep_for(milliseconds(400));
+    EXPECT_GT(FSOUND_Stream_GetTime(stream), 200);
+    EXPECT_TRUE(FSOUND_Stream_Close(other));
     EXPECT_TRUE(FSOUND_Stream_Close(stream));
 
     FSOUND_Close();

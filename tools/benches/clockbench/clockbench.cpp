@@ -4,7 +4,7 @@
 // null sink's monitor and prints how far the clock is from the clicks heard.
 // Usage: clockbench [SECONDS]   (default 10)
 //        clockbench --sync [--server pulseaudio|pipewire] [--cold|--warm] [--runs N]
-//                   [--scenario play|seek|pause|kill] [SECONDS]
+//                   [--scenario play|seek|pause|kill|restart] [SECONDS]
 //   Without --server, the server that PULSE_SERVER names (which needs a sink named nullsink).
 //   --cold starts a fresh private server for every run; --warm (the default) one for all runs,
 //   after a first run that is not counted.
@@ -110,13 +110,19 @@ struct SyncOptions {
     bool cold = false;
     int runs = 1;
     syncprobe::Scenario scenario = syncprobe::Scenario::kPlay;
-    double seconds = 4;
+    double seconds = 0; // 0: the scenario's own
 };
+
+// Long enough for a few clicks after the scenario's action; a restarted PulseAudio's null sink
+// plays nothing for its first two seconds.
+double defaultSeconds(syncprobe::Scenario scenario) {
+    return scenario == syncprobe::Scenario::kRestart ? 7 : 4;
+}
 
 bool parseScenario(const char* name, syncprobe::Scenario& scenario) {
     for (syncprobe::Scenario candidate :
          {syncprobe::Scenario::kPlay, syncprobe::Scenario::kSeek, syncprobe::Scenario::kPause,
-          syncprobe::Scenario::kKill}) {
+          syncprobe::Scenario::kKill, syncprobe::Scenario::kRestart}) {
         if (std::strcmp(name, syncprobe::scenarioName(candidate)) == 0) {
             scenario = candidate;
             return true;
@@ -151,6 +157,9 @@ bool parseSync(int argc, char** argv, SyncOptions& options) {
             return false;
         }
     }
+    if (options.seconds == 0) {
+        options.seconds = defaultSeconds(options.scenario);
+    }
     return options.runs >= 1 && options.seconds >= 3;
 }
 
@@ -164,6 +173,13 @@ bool syncRun(const SyncOptions& options, servers::PrivateSoundServer* server, in
             server->kill();
         }
     };
+    run.restartServer = [server] {
+        std::string why = server != nullptr ? server->restart() : "no server of its own";
+        if (!why.empty()) {
+            std::fprintf(stderr, "clockbench: restart: %s\n", why.c_str());
+        }
+        return server != nullptr && server->running();
+    };
     syncprobe::Figures figures = syncprobe::measure(run);
     if (std::getenv("CLOCKBENCH_CLICKS") != nullptr) {
         for (const syncprobe::ClickError& click : figures.clicks) {
@@ -173,13 +189,18 @@ bool syncRun(const SyncOptions& options, servers::PrivateSoundServer* server, in
     }
     std::printf("-- run %d (%s, %s)\n%s", number, syncprobe::scenarioName(options.scenario),
                 options.cold ? "cold" : "warm", syncprobe::describe(figures).c_str());
-    if (options.scenario == syncprobe::Scenario::kPause) {
-        std::printf("clock stood still:           %.0f ms (paused for 700 ms of wall time)\n",
-                    figures.pausedClockMs);
-    }
-    if (options.scenario == syncprobe::Scenario::kKill) {
-        std::printf("after the kill:              clock at %.4f x real time, on real time: %s\n",
+    if (options.scenario == syncprobe::Scenario::kKill ||
+        options.scenario == syncprobe::Scenario::kRestart) {
+        std::printf("after the kill:              clock at %.4f x real time; at the end on real "
+                    "time: %s\n",
                     figures.rateAfterKill, figures.clockLeftServer ? "yes" : "no");
+    }
+    if (options.scenario == syncprobe::Scenario::kRestart) {
+        std::printf("once the server answers:     its sink plays after %.0f ms, the music after "
+                    "%.0f ms\n"
+                    "clicks heard after it:       %d, worst error %+.1f ms\n",
+                    figures.sinkBackMs, figures.musicBackMs, figures.clicksAfterReturn,
+                    figures.worstErrorAfterReturnMs);
     }
     return figures.ok;
 }
@@ -213,7 +234,7 @@ int syncMain(const SyncOptions& options) {
 const char kUsage[] =
     "Usage: clockbench [SECONDS]\n"
     "       clockbench --sync [--server pulseaudio|pipewire] [--cold|--warm] [--runs N]\n"
-    "                  [--scenario play|seek|pause|kill] [SECONDS]\n"
+    "                  [--scenario play|seek|pause|kill|restart] [SECONDS]\n"
     "Plays a generated tone for SECONDS (at least 2, default 10) and prints how the music clock\n"
     "steps, stalls and drifts against the monotonic clock. With --sync, plays a click track on a\n"
     "sound server (a private one with --server), records its null sink's monitor and prints how\n"
@@ -230,8 +251,8 @@ int main(int argc, char** argv) {
         SyncOptions options;
         if (!parseSync(argc, argv, options)) {
             std::fprintf(stderr, "usage: clockbench --sync [--server pulseaudio|pipewire] "
-                                 "[--cold|--warm] [--runs N] [--scenario play|seek|pause|kill] "
-                                 "[SECONDS >= 3]\n");
+                                 "[--cold|--warm] [--runs N] "
+                                 "[--scenario play|seek|pause|kill|restart] [SECONDS >= 3]\n");
             return 2;
         }
         return syncMain(options);

@@ -19,6 +19,16 @@ namespace {
 
 constexpr pa_usec_t kTimingPeriodUsec = 10 * PA_USEC_PER_MSEC;
 constexpr int kThreshold = 32767 / 4;
+constexpr int kWhisper = 32767 / 64;
+
+int64_t firstAbove(const int16_t* samples, int frames, int level) {
+    for (int i = 0; i < frames; ++i) {
+        if (std::abs(int(samples[2 * i])) > level) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 void askTiming(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void* stream) {
     auto* recording = static_cast<pa_stream*>(stream);
@@ -128,7 +138,10 @@ void MonitorRecorder::takeData() {
            bytes > 0) {
         int frames = static_cast<int>(bytes / 4);
         if (data != nullptr) {
-            finder.feed(static_cast<const int16_t*>(data), frames, framesRead, onsetFrames);
+            auto* samples = static_cast<const int16_t*>(data);
+            finder.feed(samples, frames, framesRead, onsetFrames);
+            int64_t sound = firstSoundFrame < 0 ? firstAbove(samples, frames, kWhisper) : -1;
+            firstSoundFrame = sound >= 0 ? framesRead + sound : firstSoundFrame;
         } // a hole is silence
         framesRead += frames;
         pieces.push_back({arrival, framesRead});
@@ -198,6 +211,18 @@ std::vector<int64_t> MonitorRecorder::clicksHeardNs() const {
         heard.push_back(static_cast<int64_t>(offset + frame * 1e9 / kFramesPerSecond));
     }
     return heard;
+}
+
+int64_t MonitorRecorder::firstFrameHeardNs() const {
+    return pieces.empty() ? -1 : static_cast<int64_t>(heardOffsetNs(0));
+}
+
+int64_t MonitorRecorder::firstSoundHeardNs() const {
+    if (firstSoundFrame < 0) {
+        return -1;
+    }
+    return static_cast<int64_t>(heardOffsetNs(firstSoundFrame) +
+                                firstSoundFrame * 1e9 / kFramesPerSecond);
 }
 
 std::vector<double> MonitorRecorder::deliveryDelaysMs() const {

@@ -41,6 +41,10 @@ public:
 
     // Monotonic nanoseconds at which each click was heard.
     std::vector<int64_t> clicksHeardNs() const;
+    // When the first frame recorded was heard (the sink played at all), and the first sound
+    // above a whisper; -1 when none was.
+    int64_t firstFrameHeardNs() const;
+    int64_t firstSoundHeardNs() const;
     // How long after a sample was heard the recorder got it, per piece received (ms).
     std::vector<double> deliveryDelaysMs() const;
     // A check on the timing reports that owes them nothing: taking each piece's first sample as
@@ -74,6 +78,7 @@ private:
     pa_time_event* timingTimer = nullptr;
     OnsetFinder finder{kFramesPerSecond};
     int64_t framesRead = 0;
+    int64_t firstSoundFrame = -1;
     std::vector<int64_t> onsetFrames;
     std::vector<Piece> pieces;
     std::vector<Report> reports;

@@ -74,11 +74,19 @@ double nearest(const std::vector<double>& values, double to) {
     return best;
 }
 
-// Reads the clock every millisecond for `seconds`, doing the scenario's actions on the way.
+// Reads the clock every millisecond for `seconds`, doing the scenario's actions on the way. A
+// restart runs on a thread of its own, as the demo's frames go on meanwhile; `bringBack` starts
+// the server again and whatever records it.
 class Driver {
 public:
-    Driver(FSOUND_STREAM* stream, int channel, const RunOptions& options)
-        : stream(stream), channel(channel), options(options) {}
+    Driver(FSOUND_STREAM* stream, int channel, const RunOptions& options,
+           std::function<void()> bringBack)
+        : stream(stream), channel(channel), options(options), bringBack(std::move(bringBack)) {}
+    ~Driver() {
+        if (restarting.joinable()) {
+            restarting.join();
+        }
+    }
 
     std::vector<Read> run(Figures& figures) {
         int64_t startNs = sound::monotonicNanoseconds();
@@ -124,29 +132,42 @@ private:
             }
             return false;
         case Scenario::kKill:
-            if (step == 0 && ms >= 1750) {
-                ++step;
-                options.killServer();
-                markNs = ns;
-            } else if (step == 1 && ns - markNs >= 300000000) {
-                ++step; // the clock's rate is taken from here to the end
-                markNs = ns;
-                markMs = ms;
-            }
-            if (step == 2 && ns > markNs) {
-                figures.rateAfterKill = (ms - markMs) / ((ns - markNs) / 1e6);
-            }
+        case Scenario::kRestart:
+            killAndRestart(ns, ms, figures);
             return false;
         }
         return false;
     }
 
+    // The clock's rate is taken from 300 ms after the kill to the end, or to the restart.
+    void killAndRestart(int64_t ns, int ms, Figures& figures) {
+        if (step == 0 && ms >= 1750) {
+            ++step;
+            options.killServer();
+            killNs = ns;
+        } else if (step == 1 && ns - killNs >= 300000000) {
+            ++step;
+            markNs = ns;
+            markMs = ms;
+        } else if (step == 2 && options.scenario == Scenario::kRestart &&
+                   ns - killNs >= 700000000) {
+            ++step;
+            restarting = std::thread(bringBack);
+        }
+        if (step == 2 && ns > markNs) {
+            figures.rateAfterKill = (ms - markMs) / ((ns - markNs) / 1e6);
+        }
+    }
+
     FSOUND_STREAM* stream;
     int channel;
     const RunOptions& options;
+    std::function<void()> bringBack;
+    std::thread restarting;
     std::vector<Read> reads;
     int step = 0;
     int64_t markNs = 0;
+    int64_t killNs = 0;
     int markMs = 0;
 };
 
@@ -165,11 +186,15 @@ void measureSteps(const std::vector<Read>& reads, Figures& figures) {
     }
 }
 
-// The longest time the clock stood still, for the pause.
+// The longest time the clock stood still once it had left its start, where it waits for the
+// music to be heard.
 double longestStandMs(const std::vector<Read>& reads) {
     double longest = 0;
     size_t from = 0;
-    for (size_t i = 1; i < reads.size(); ++i) {
+    while (from < reads.size() && reads[from].ms == reads.front().ms) {
+        ++from;
+    }
+    for (size_t i = from + 1; i < reads.size(); ++i) {
         if (reads[i].ms != reads[from].ms) {
             from = i;
         }
@@ -208,6 +233,27 @@ void compareClicks(const std::vector<Read>& reads, const std::vector<int64_t>& h
     }
 }
 
+// After a restart: the server answered at `answeredNs`; `recorder` recorded it from then on.
+void returnFigures(const MonitorRecorder& recorder, int64_t answeredNs, Figures& figures) {
+    if (answeredNs < 0) {
+        return;
+    }
+    if (recorder.firstFrameHeardNs() >= 0) {
+        figures.sinkBackMs = (recorder.firstFrameHeardNs() - answeredNs) / 1e6;
+    }
+    if (recorder.firstSoundHeardNs() >= 0) {
+        figures.musicBackMs = (recorder.firstSoundHeardNs() - answeredNs) / 1e6;
+    }
+    for (const ClickError& click : figures.clicks) {
+        if (click.heardMs > figures.musicBackMs + (answeredNs - figures.playNs) / 1e6) {
+            ++figures.clicksAfterReturn;
+            if (std::abs(click.errorMs) > std::abs(figures.worstErrorAfterReturnMs)) {
+                figures.worstErrorAfterReturnMs = click.errorMs;
+            }
+        }
+    }
+}
+
 void recordingFigures(const MonitorRecorder& recorder, Figures& figures) {
     std::vector<double> delays = recorder.deliveryDelaysMs();
     if (delays.empty()) {
@@ -233,6 +279,8 @@ const char* scenarioName(Scenario scenario) {
         return "pause";
     case Scenario::kKill:
         return "kill";
+    case Scenario::kRestart:
+        return "restart";
     }
     return "?";
 }
@@ -245,6 +293,7 @@ Figures measure(const RunOptions& options) {
     tone.seconds = options.seconds + 4;
     tone.frequency = 3000;
     tone.clickIntervalSeconds = kClickIntervalSeconds;
+    tone.betweenClicksLevel = 0.1;
     std::vector<double> musicMs;
     if (mp3tone::writeTone(path, tone)) {
         musicMs = clickMusicMs(path);
@@ -267,17 +316,38 @@ Figures measure(const RunOptions& options) {
     FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
     std::remove(path.c_str());
     if (stream != nullptr) {
+        MonitorRecorder afterRestart;
+        int64_t answeredNs = -1;
+        auto bringBack = [&] {
+            if (!options.restartServer()) {
+                return;
+            }
+            answeredNs = sound::monotonicNanoseconds();
+            std::string why;
+            afterRestart.start(why);
+        };
         std::this_thread::sleep_for(std::chrono::duration<double>(options.beforePlaySeconds));
-        int64_t playNs = sound::monotonicNanoseconds();
+        figures.playNs = sound::monotonicNanoseconds();
         int channel = FSOUND_Stream_Play(-1, stream);
         FSOUND_Stream_SetTime(stream, 0);
-        std::vector<Read> reads = Driver(stream, channel, options).run(figures);
+        std::vector<Read> reads;
+        {
+            Driver driver(stream, channel, options, bringBack);
+            reads = driver.run(figures);
+        }
         figures.clockLeftServer = sound::clockOnRealTime(stream);
+        figures.queuedPeriodFrames = sound::queuedPeriodFrames();
         FSOUND_Stream_Close(stream);
         recorder.stop();
+        afterRestart.stop();
         measureSteps(reads, figures);
-        figures.pausedClockMs = longestStandMs(reads);
-        compareClicks(reads, recorder.clicksHeardNs(), musicMs, playNs, options.scenario, figures);
+        figures.longestStandMs = longestStandMs(reads);
+        std::vector<int64_t> heardNs = recorder.clicksHeardNs();
+        for (int64_t ns : afterRestart.clicksHeardNs()) {
+            heardNs.push_back(ns);
+        }
+        compareClicks(reads, heardNs, musicMs, figures.playNs, options.scenario, figures);
+        returnFigures(afterRestart, answeredNs, figures);
         recordingFigures(recorder, figures);
         figures.ok = !figures.clicks.empty();
         if (!figures.ok) {
@@ -302,18 +372,21 @@ std::string describe(const Figures& figures) {
     char text[1024];
     std::snprintf(
         text, sizeof text,
-        "output %s; %zu clicks heard; FSOUND_Init took %.0f ms\n"
+        "output %s; %zu clicks heard; FSOUND_Init took %.0f ms; queued period left out: %lld "
+        "frames\n"
         "start delay:                 %.1f ms from the play call to the first click\n"
         "error at the first click:    %+.1f ms (+: the clock ahead of the sound)\n"
         "worst error from it on:      %+.1f ms\n"
         "drift:                       %s\n"
         "largest step beyond wall:    %.2f ms\n"
         "backward steps:              %d (in %d reads; seeks not counted)\n"
+        "longest stand:               %.1f ms once started (a pause: 700 ms)\n"
         "recording delivered:         %.1f / %.1f / %.1f ms after heard (min/median/max);\n"
         "                             timed by arrival instead, clicks %+.1f ms later\n",
-        figures.output.c_str(), figures.clicks.size(), figures.initMs, figures.startDelayMs,
+        figures.output.c_str(), figures.clicks.size(), figures.initMs,
+        static_cast<long long>(figures.queuedPeriodFrames), figures.startDelayMs,
         figures.firstErrorMs, figures.worstErrorMs, drift, figures.largestStepBeyondWallMs,
-        figures.backwardSteps, figures.reads, figures.recordLatencyMinMs,
+        figures.backwardSteps, figures.reads, figures.longestStandMs, figures.recordLatencyMinMs,
         figures.recordLatencyMedianMs, figures.recordLatencyMaxMs, figures.recordArrivalCheckMs);
     return text;
 }

@@ -11,10 +11,11 @@ namespace syncprobe {
 
 // What a run does to the music while it is measured.
 enum class Scenario {
-    kPlay,  // plays on from 0
-    kSeek,  // seeks back, then forward, mid-play
-    kPause, // pauses for a while, then resumes
-    kKill,  // the server is killed mid-play
+    kPlay,    // plays on from 0
+    kSeek,    // seeks back, then forward, mid-play
+    kPause,   // pauses for a while, then resumes
+    kKill,    // the server is killed mid-play
+    kRestart, // the server is killed mid-play and started again 700 ms later
 };
 
 const char* scenarioName(Scenario scenario);
@@ -44,21 +45,31 @@ struct Figures {
     // The same clicks timed by the pieces' arrival instead: this much later (MonitorRecorder).
     double recordArrivalCheckMs = 0;
     double sinkRatePercent = 0; // the sink's own rate against the monotonic clock
-    // Pause: how long the clock stood, against the pause asked for.
-    double pausedClockMs = 0;
+    // The longest the clock stood still once started (the pause's 700 ms, say).
+    double longestStandMs = 0;
+    // The server's period that the clock leaves out, as the sound layer learnt it (PipeWire).
+    int64_t queuedPeriodFrames = 0;
     // Kill: the clock's rate against the monotonic clock after the server died, and whether the
-    // sound layer said so.
+    // clock was on real time at the end.
     double rateAfterKill = 0;
     bool clockLeftServer = false;
+    // Restart: from the server answering again to its sink playing anything, and to the music
+    // heard; the clicks heard from then on, and the worst error among them.
+    double sinkBackMs = -1;
+    double musicBackMs = -1;
+    int clicksAfterReturn = 0;
+    double worstErrorAfterReturnMs = 0;
+    int64_t playNs = 0;  // the play call, on the monotonic clock
     bool ok = false;     // the run happened (the sound layer started, clicks were heard)
     std::string problem; // why not
 };
 
 struct RunOptions {
     Scenario scenario = Scenario::kPlay;
-    double seconds = 4;               // of wall time measured after the play call
-    double beforePlaySeconds = 0;     // between FSOUND_Init and the play call, as the demo loads
-    std::function<void()> killServer; // for Scenario::kKill
+    double seconds = 4;                  // of wall time measured after the play call
+    double beforePlaySeconds = 0;        // between FSOUND_Init and the play call, as the demo loads
+    std::function<void()> killServer;    // for Scenario::kKill and kRestart
+    std::function<bool()> restartServer; // for Scenario::kRestart
 };
 
 // Runs one measurement on the server that PULSE_SERVER names (or libpulse's default).

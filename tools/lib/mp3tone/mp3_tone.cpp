@@ -38,11 +38,13 @@ std::vector<short> toneSamples(const ToneOptions& options, int frames) {
     for (int i = 0; i < frames; ++i) {
         double seconds = double(i) / options.framesPerSecond;
         double interval = options.clickIntervalSeconds;
-        if (interval > 0 &&
-            seconds - std::floor(seconds / interval) * interval >= options.clickSeconds) {
-            continue; // between clicks
+        bool betweenClicks = interval > 0 && seconds - std::floor(seconds / interval) * interval >=
+                                                 options.clickSeconds;
+        double level = betweenClicks ? options.betweenClicksLevel : 1.0;
+        if (level == 0) {
+            continue;
         }
-        double value = kAmplitude * std::sin(2 * kPi * options.frequency * seconds);
+        double value = level * kAmplitude * std::sin(2 * kPi * options.frequency * seconds);
         for (int c = 0; c < options.channels; ++c) {
             samples[static_cast<size_t>(i) * options.channels + c] = static_cast<short>(value);
         }

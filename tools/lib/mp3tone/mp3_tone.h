@@ -17,6 +17,9 @@ struct ToneOptions {
     // interval of this many seconds, with silence between.
     double clickIntervalSeconds = 0;
     double clickSeconds = 0.005;
+    // Between the clicks, the tone goes on this much quieter (0: silence), so that a recording
+    // shows where the music plays at all.
+    double betweenClicksLevel = 0;
 };
 
 // Encodes the tone into `path`; returns false, with the reason on standard error, on failure.

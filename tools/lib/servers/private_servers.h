@@ -34,6 +34,9 @@ public:
     // The kernel stops the server if this process dies without doing so. "" or why not.
     std::string start(const std::vector<std::string>& command,
                       const std::vector<std::string>& environment, int passed = -1);
+    // Kills the server, as a crash would, and starts the same command again in the same
+    // scratch directory, so that it answers at the same address. "" or why not.
+    std::string restart();
     const std::string& directory() const { return scratch; }
     // False once the server has exited (it is then reaped).
     bool running();
@@ -44,12 +47,15 @@ public:
     void stop();
 
 private:
+    std::string launch();
     bool groupAlive();
     void waitForGroup(std::chrono::milliseconds longest);
 
     pid_t group = -1; // the server's process group, led by the process started
     bool leaderExited = false;
     std::string scratch;
+    std::vector<std::string> startedCommand, startedEnvironment;
+    int passedDescriptor = -1;
 };
 
 // [SECTION] Xvfb
@@ -91,9 +97,13 @@ public:
     const std::string& address() const { return serverAddress; }
     bool running() { return process.running(); }
     void kill() { process.kill(); }
+    // Starts it again at the same address after a kill, as a desktop restarts its sound
+    // server, and waits for its null sink as start does. "" or why not.
+    std::string restart();
     void stop() { process.stop(); }
 
 private:
+    std::string waitForSinks();
     std::string waitForAnswer();
     std::string addNullSink();
 

@@ -52,11 +52,21 @@ std::string PrivateSoundServer::start(SoundServerKind kind) {
     std::string error = process.start(commandFor(kind), kOwnSession);
     serverAddress = "unix:" + process.directory() + "/pulse/native";
     if (error.empty())
-        error = waitForAnswer();
-    if (error.empty() && kind == SoundServerKind::kPipeWire)
-        error = addNullSink();
+        error = waitForSinks();
     if (!error.empty())
         process.stop();
+    return error;
+}
+
+std::string PrivateSoundServer::restart() {
+    std::string error = process.restart();
+    return error.empty() ? waitForSinks() : error;
+}
+
+std::string PrivateSoundServer::waitForSinks() {
+    std::string error = waitForAnswer();
+    if (error.empty() && serverKind == SoundServerKind::kPipeWire)
+        error = addNullSink();
     return error;
 }
 

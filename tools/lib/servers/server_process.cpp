@@ -56,9 +56,10 @@ int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
 
 // In the child, between fork and exec: nothing here may allocate.
 [[noreturn]] void execServer(char** argv, char** envp, const char* directory, int passed,
-                             pid_t parent) {
+                             pid_t parent, bool stopWithParent) {
     setpgid(0, 0);
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (stopWithParent)
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent)
         _exit(127); // the parent died before the line above
     int quiet = open("/dev/null", O_RDWR);
@@ -116,19 +117,42 @@ std::string ServerProcess::start(const std::vector<std::string>& command,
     if (!mkdtemp(pattern.data()))
         return std::string("cannot make a scratch directory: ") + std::strerror(errno);
     scratch = pattern;
-    std::vector<std::string> changes = {"HOME=" + scratch, "XDG_RUNTIME_DIR=" + scratch};
-    changes.insert(changes.end(), environment.begin(), environment.end());
-    std::vector<std::string> words = command, variables = changedEnvironment(changes);
+    startedCommand = command;
+    startedEnvironment = {"HOME=" + scratch, "XDG_RUNTIME_DIR=" + scratch};
+    startedEnvironment.insert(startedEnvironment.end(), environment.begin(), environment.end());
+    passedDescriptor = passed;
+    std::string error = launch();
+    if (!error.empty())
+        stop();
+    return error;
+}
+
+std::string ServerProcess::restart() {
+    if (scratch.empty())
+        return "no server was started";
+    if (group > 0) {
+        kill();
+        waitForGroup(kStopGrace);
+        group = -1;
+    }
+    return launch();
+}
+
+std::string ServerProcess::launch() {
+    std::vector<std::string> words = startedCommand,
+                             variables = changedEnvironment(startedEnvironment);
     std::vector<char*> argv = pointersTo(words), envp = pointersTo(variables);
     const pid_t parent = getpid();
+    // NOTE: the kernel's parent-death signal follows the forking thread, not the process: a
+    // server started from a short-lived thread (a restart while frames go on) would be stopped
+    // as soon as that thread ends. Only the main thread's servers get it.
+    const bool fromMainThread = gettid() == parent;
     const pid_t child = fork();
     if (child == 0)
-        execServer(argv.data(), envp.data(), scratch.c_str(), passed, parent);
-    if (child < 0) {
-        std::string why = std::strerror(errno);
-        stop();
-        return "cannot start " + command[0] + ": " + why;
-    }
+        execServer(argv.data(), envp.data(), scratch.c_str(), passedDescriptor, parent,
+                   fromMainThread);
+    if (child < 0)
+        return "cannot start " + startedCommand[0] + ": " + std::strerror(errno);
     setpgid(child, child); // also here, so that a stop right away reaches the group
     group = child;
     leaderExited = false;

@@ -2,7 +2,7 @@
 // demo is played.
 #include "host/demo_player.h"
 
-#include "gfx/cellshade.h"
+#include "gfx/computed_textures.h"
 #include "host/scene_table.h"
 
 #include <GL/gl.h>

@@ -1,6 +1,7 @@
 // "background": a full-screen colour quad.
 #include "scenes/background_scene.h"
-#include "gfx/quad.h"
+
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

@@ -1,8 +1,8 @@
 // "backgroundtex": a full-screen picture quad over two picture textures.
 #include "scenes/background_tex.h"
 
-#include "gfx/picture_quad.h"
-#include "gfx/picture_textures.h"
+#include "gfx/png_loader.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

@@ -1,9 +1,9 @@
 // The crash: fixed pseudo-random shard paths from the seeded standard generator, and the
 // shards drawn with the captured frame's texture coordinates.
 #include "scenes/crash_scene.h"
-#include "gfx/quad.h"
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

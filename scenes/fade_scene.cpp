@@ -1,9 +1,8 @@
 // "fade": the captured frame over the screen at a ramped alpha.
 #include "scenes/fade_scene.h"
-#include "gfx/quad.h"
 
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

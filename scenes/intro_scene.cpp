@@ -1,8 +1,8 @@
 // "intro": the pulsing strip pictures.
 #include "scenes/intro_scene.h"
 
-#include "gfx/picture_textures.h"
-#include "gfx/slide_quad.h"
+#include "gfx/png_loader.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

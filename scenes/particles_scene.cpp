@@ -1,9 +1,9 @@
 // The particle lattice: transformed on the CPU one layer at a time, each point drawn as the
 // same camera-facing glow quad.
 #include "scenes/particles_scene.h"
-#include "gfx/quad.h"
 
-#include "gfx/glow_image.h"
+#include "gfx/computed_textures.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

@@ -1,9 +1,8 @@
 // "radialblur": the feedback step, with a capture texture of its own.
 #include "scenes/radial_blur.h"
-#include "gfx/quad.h"
 
 #include "gfx/capture_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

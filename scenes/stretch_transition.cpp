@@ -1,8 +1,8 @@
 // "tstretch": the captured frame squeezed to a band that then narrows away.
 #include "scenes/stretch_transition.h"
 
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

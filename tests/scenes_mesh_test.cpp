@@ -1,7 +1,7 @@
 // The mesh and random-field scenes: the twister's arms, the crash's shards of the capture,
 // the end cube, the stars after the crash, and the cubes, each read back from the frame.
-#include "gfx/cellshade.h"
-#include "gfx/render_texture.h"
+#include "gfx/capture_texture.h"
+#include "gfx/computed_textures.h"
 #include "scenes/crash_scene.h"
 #include "scenes/cubes_scene.h"
 #include "scenes/end_cube_scene.h"

@@ -1,4 +1,4 @@
-// A timeline over every scene, run frame by frame through the host's table and the global
+// A timeline over every scene, run frame by frame through the scene table and the global
 // script as the demo runs it: no GL error, and no allocation per frame once drawn.
 #include "tests/allocation_counter.h"
 #include "tests/render_support.h"
@@ -6,7 +6,7 @@
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
 #include "host/demo_player.h"
-#include "host/scene_table.h"
+#include "scenes/scene_table.h"
 
 #include <GL/gl.h>
 

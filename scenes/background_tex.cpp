@@ -3,10 +3,9 @@
 
 #include "gfx/png_loader.h"
 #include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -36,12 +35,11 @@ BackgroundTex::~BackgroundTex() {
 }
 
 void BackgroundTex::trigger(float, const std::string& name, const std::string& value) {
-    if (name != "texture")
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (!trigger.is("texture"))
         return;
-    // Any other index would read past the two names.
-    const long index = std::strtol(value.c_str(), nullptr, 10);
-    if (index >= 0 && index < kPictureCount)
-        current = static_cast<int>(index);
+    if (const std::optional<int> index = trigger.index())
+        current = *index;
 }
 
 void BackgroundTex::paint(float, float, float) {

@@ -1,7 +1,8 @@
 // The one list of the demo's scenes: each row gives the timeline name, the class that draws
 // it, and its description: what it draws, the triggers it understands with the values they
 // take, and what it does with captured frames. The scene table (scenes/scene_table.h) expands
-// the rows into constructors; the linter and the docs read only the descriptions,
+// the rows into constructors and the scenes read their trigger values through the
+// descriptions (scenes/trigger_values.h); the linter and the docs read only the descriptions,
 // so this header and its table need no display, GL or sound.
 //
 // The row order is the construction and registration order. Keep it: the crash shards and the
@@ -38,7 +39,8 @@
 // What a trigger's value means to the scene that reads it.
 enum class TriggerValue {
     Ignored, // only the trigger's time matters
-    Number,  // read as a decimal number; text that is not one reads as 0
+    Number,  // read as a decimal number; text that is not one, or nan, reads as 0, and a number
+             // beyond the float range as the nearest float
     Index,   // read as a whole number; out-of-range indices are ignored
     Keyword, // compared with the listed keywords; anything else means the last one
 };

@@ -3,6 +3,7 @@
 
 #include "gfx/capture_texture.h"
 #include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
@@ -13,8 +14,9 @@ StretchTransition::~StretchTransition() {
 }
 
 void StretchTransition::trigger(float, const std::string& name, const std::string& value) {
-    if (name == "mode")
-        fadeIn = value == "in";
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("mode"))
+        fadeIn = trigger.means("in");
 }
 
 void StretchTransition::paint(float, float, float progress) {

@@ -7,6 +7,8 @@
 
 #include <GL/gl.h>
 
+#include <cassert>
+
 namespace {
 
 constexpr int kPictureCount = 2;
@@ -26,6 +28,8 @@ BackgroundTex::BackgroundTex() : quadList(0), textures(nullptr), current(0) {
     quadList = compileBackdropList();
     textures = new unsigned int[kPictureCount];
     loadPictureTextures(textures, kPictureFiles, kPictureCount);
+    assert(findTrigger(sceneInfoOf(*this), "texture")->indexCount == kPictureCount &&
+           "the scene list's index range must name exactly the pictures loaded");
 }
 
 BackgroundTex::~BackgroundTex() {

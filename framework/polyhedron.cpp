@@ -71,31 +71,32 @@ Point3D Polyhedron::averageFaceNormal(int point) const {
 // [SECTION] Drawing
 // ---------------------------------------------------------------------------------------------
 
-void Polyhedron::draw() const {
+// Every polygon as one triangle strip; `vertexAttributes(k)` gives point k's attributes
+// before its vertex.
+template <typename VertexAttributes>
+void Polyhedron::drawStrips(VertexAttributes vertexAttributes) const {
     for (int c = 0; c < polygonCount; ++c) {
         const qPolygon& polygon = polygons[c];
         glBegin(GL_TRIANGLE_STRIP);
         for (int i = 0; i < polygon.count; ++i) {
             const int k = polygon.indices[i];
-            glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z);
+            vertexAttributes(k);
             glVertex3f(points[k].x, points[k].y, points[k].z);
         }
         glEnd();
     }
 }
 
+void Polyhedron::draw() const {
+    drawStrips(
+        [this](int k) { glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z); });
+}
+
 void Polyhedron::drawTex() const {
-    for (int c = 0; c < polygonCount; ++c) {
-        const qPolygon& polygon = polygons[c];
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int i = 0; i < polygon.count; ++i) {
-            const int k = polygon.indices[i];
-            glTexCoord2f(texCoords[k].x, texCoords[k].y);
-            glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z);
-            glVertex3f(points[k].x, points[k].y, points[k].z);
-        }
-        glEnd();
-    }
+    drawStrips([this](int k) {
+        glTexCoord2f(texCoords[k].x, texCoords[k].y);
+        glNormal3f(vertexNormals[k].x, vertexNormals[k].y, vertexNormals[k].z);
+    });
 }
 
 void Polyhedron::drawCell() {
@@ -118,16 +119,7 @@ void Polyhedron::drawCell() {
     glBindTexture(GL_TEXTURE_1D, cellshadeTexture);
 
     // The current colour, set by the caller, is modulated by the ramp texel.
-    for (int c = 0; c < polygonCount; ++c) {
-        const qPolygon& polygon = polygons[c];
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int i = 0; i < polygon.count; ++i) {
-            const int k = polygon.indices[i];
-            glTexCoord1f(cellCoords[k]);
-            glVertex3f(points[k].x, points[k].y, points[k].z);
-        }
-        glEnd();
-    }
+    drawStrips([this](int k) { glTexCoord1f(cellCoords[k]); });
 
     glDisable(GL_TEXTURE_1D);
     glEnable(GL_TEXTURE_2D);

@@ -46,6 +46,7 @@ public:
 
 private:
     Point3D averageFaceNormal(int point) const;
+    template <typename VertexAttributes> void drawStrips(VertexAttributes vertexAttributes) const;
 };
 
 } // namespace tarvo64k

@@ -1,7 +1,10 @@
-// Capture textures: upload and frame copy shared by the scenes that capture the frame.
+// Capture textures: the shared texture's name, and the upload and frame copy of the scenes
+// that capture the frame.
 #include "gfx/capture_texture.h"
 
 #include <GL/gl.h>
+
+unsigned int render_texture = 0;
 
 void specifyCaptureTexture(const unsigned char* pixels) {
     glTexImage2D(GL_TEXTURE_2D, 0, 3, kCaptureSize, kCaptureSize, 0, GL_RGB, GL_UNSIGNED_BYTE,

@@ -2,8 +2,7 @@
 // demo is played.
 #include "host/demo_player.h"
 
-#include "gfx/cellshade.h"
-#include "host/scene_table.h"
+#include "scenes/scene_table.h"
 
 #include <GL/gl.h>
 
@@ -12,7 +11,6 @@ float musicSeconds(int milliseconds) {
 }
 
 void DemoPlayer::build(const char* scriptFile) {
-    createCellshadeTexture();
     constructScenes();
     registerScenes(timeline);
     timeline.load(scriptFile);
@@ -22,8 +20,6 @@ void DemoPlayer::build(const char* scriptFile) {
 void DemoPlayer::teardown() {
     if (!built)
         return;
-    glDeleteTextures(1, &cellshadeTexture);
-    cellshadeTexture = 0;
     destroyScenes();
     timeline.clear(); // its callbacks were the scenes just destroyed
     built = false;

@@ -1,10 +1,10 @@
 // "background": a full-screen colour quad.
 #include "scenes/background_scene.h"
-#include "gfx/quad.h"
+
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -29,17 +29,15 @@ BackgroundScene::~BackgroundScene() {
 }
 
 void BackgroundScene::trigger(float, const std::string& name, const std::string& value) {
-    float* component = nullptr;
-    if (name == "r")
-        component = &red;
-    else if (name == "g")
-        component = &green;
-    else if (name == "b")
-        component = &blue;
-    else if (name == "a")
-        component = &alpha;
-    if (component)
-        *component = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("r"))
+        red = trigger.number();
+    else if (trigger.is("g"))
+        green = trigger.number();
+    else if (trigger.is("b"))
+        blue = trigger.number();
+    else if (trigger.is("a"))
+        alpha = trigger.number();
 }
 
 void BackgroundScene::paint(float, float, float) {

@@ -17,7 +17,7 @@ public:
     BackgroundScene(const BackgroundScene&) = delete;
     BackgroundScene& operator=(const BackgroundScene&) = delete;
 
-    // Values read as numbers (no number reads as 0) and passed to GL unclamped.
+    // "r", "g", "b" and "a" set one component each, passed to GL unclamped.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
 };

@@ -1,12 +1,13 @@
 // "backgroundtex": a full-screen picture quad over two picture textures.
 #include "scenes/background_tex.h"
 
-#include "gfx/picture_quad.h"
-#include "gfx/picture_textures.h"
+#include "gfx/png_loader.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
-#include <cstdlib>
+#include <cassert>
 
 namespace {
 
@@ -27,6 +28,8 @@ BackgroundTex::BackgroundTex() : quadList(0), textures(nullptr), current(0) {
     quadList = compileBackdropList();
     textures = new unsigned int[kPictureCount];
     loadPictureTextures(textures, kPictureFiles, kPictureCount);
+    assert(findTrigger(sceneInfoOf(*this), "texture")->indexCount == kPictureCount &&
+           "the scene list's index range must name exactly the pictures loaded");
 }
 
 BackgroundTex::~BackgroundTex() {
@@ -36,12 +39,11 @@ BackgroundTex::~BackgroundTex() {
 }
 
 void BackgroundTex::trigger(float, const std::string& name, const std::string& value) {
-    if (name != "texture")
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (!trigger.is("texture"))
         return;
-    // Any other index would read past the two names.
-    const long index = std::strtol(value.c_str(), nullptr, 10);
-    if (index >= 0 && index < kPictureCount)
-        current = static_cast<int>(index);
+    if (const std::optional<int> index = trigger.index())
+        current = *index;
 }
 
 void BackgroundTex::paint(float, float, float) {

@@ -1,9 +1,10 @@
 // The crash: fixed pseudo-random shard paths from the seeded standard generator, and the
 // shards drawn with the captured frame's texture coordinates.
 #include "scenes/crash_scene.h"
-#include "gfx/quad.h"
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
@@ -48,9 +49,9 @@ CrashScene::~CrashScene() {
 }
 
 void CrashScene::trigger(float, const std::string& name, const std::string& value) {
-    if (name == "color") {
-        brightness = value == "white" ? 1.0f : 0.0f;
-    }
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("color"))
+        brightness = trigger.means("white") ? 1.0f : 0.0f;
 }
 
 void CrashScene::paint(float, float, float progress) {

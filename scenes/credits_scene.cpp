@@ -1,8 +1,8 @@
 // "credits": three pictures zooming up in turn.
 #include "scenes/credits_scene.h"
 
-#include "gfx/picture_textures.h"
-#include "gfx/slide_quad.h"
+#include "gfx/png_loader.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

@@ -1,9 +1,9 @@
 // The glow-blob rows: additive quads of the shared glow image, pulsing on absolute time and
 // shrinking with the age of the run.
 #include "scenes/design_mojs.h"
-#include "gfx/quad.h"
 
-#include "gfx/glow_image.h"
+#include "gfx/computed_textures.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

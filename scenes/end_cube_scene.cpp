@@ -1,10 +1,10 @@
 // The end cube: a flat sheet and its skin with kept flat and folded positions, blended by the
 // fold fraction each frame, then drawn under the flight transform.
 #include "scenes/end_cube_scene.h"
-#include "gfx/picture_quad.h"
+
+#include "gfx/capture_texture.h"
 #include "gfx/png_loader.h"
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 
@@ -149,13 +149,7 @@ void EndCubeScene::fold(float fraction) {
 }
 
 void EndCubeScene::paint(float, float, float progress) {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glLoadIdentity();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    drawPictureQuad();
+    drawBackdrop(texture);
 
     glEnable(GL_LIGHTING);
     glLoadIdentity();

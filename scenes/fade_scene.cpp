@@ -1,9 +1,9 @@
 // "fade": the captured frame over the screen at a ramped alpha.
 #include "scenes/fade_scene.h"
-#include "gfx/quad.h"
 
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
@@ -14,8 +14,9 @@ FadeScene::~FadeScene() {
 }
 
 void FadeScene::trigger(float, const std::string& name, const std::string& value) {
-    if (name == "mode")
-        fadeIn = value == "in";
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("mode"))
+        fadeIn = trigger.means("in");
 }
 
 void FadeScene::paint(float, float, float progress) {

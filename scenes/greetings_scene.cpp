@@ -1,7 +1,7 @@
 // "greetings": the turning column of picture bands and its outlines.
 #include "scenes/greetings_scene.h"
 
-#include "gfx/picture_textures.h"
+#include "gfx/png_loader.h"
 
 #include <GL/gl.h>
 

@@ -1,14 +1,14 @@
 // "intro": the pulsing strip pictures.
 #include "scenes/intro_scene.h"
 
-#include "gfx/picture_textures.h"
-#include "gfx/slide_quad.h"
+#include "gfx/png_loader.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -32,8 +32,8 @@ IntroScene::~IntroScene() {
     delete[] textures;
 }
 
-void IntroScene::trigger(float time, const std::string&, const std::string& value) {
-    speed = static_cast<float>(std::strtod(value.c_str(), nullptr));
+void IntroScene::trigger(float time, const std::string& name, const std::string& value) {
+    speed = FiredTrigger(sceneInfoOf(*this), name, value).number();
     startTime = time;
     current = (current + 1) % kPictureCount;
 }
@@ -49,8 +49,8 @@ void IntroScene::paint(float elapsed, float, float) {
     // The strip is wider than the view at this distance: only its middle is seen.
     glTranslatef(0.0f, 0.0f, -1.5f);
 
-    const float phase =
-        static_cast<float>((static_cast<double>(elapsed) - startTime) * 0.7 * speed);
+    // A huge speed must not overflow the narrowing.
+    const float phase = finiteFloat((static_cast<double>(elapsed) - startTime) * 0.7 * speed);
     if (phase <= kLastPhase) {
         const float alpha = std::clamp(static_cast<float>(std::sin(phase)), 0.0f, 1.0f);
         glColor4f(1.0f, 1.0f, 1.0f, alpha);

@@ -1,6 +1,7 @@
 // The scan bars: one untextured bar display list at depth -2.4, moved to each bar's height.
 #include "scenes/lines_scene.h"
-#include "gfx/quad.h"
+
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

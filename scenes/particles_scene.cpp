@@ -1,14 +1,14 @@
 // The particle lattice: transformed on the CPU one layer at a time, each point drawn as the
 // same camera-facing glow quad.
 #include "scenes/particles_scene.h"
-#include "gfx/quad.h"
 
-#include "gfx/glow_image.h"
+#include "gfx/computed_textures.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -26,10 +26,6 @@ void sink(float& scale, float& stepTime, float elapsed) {
         if (scale < 1.0f)
             scale = 1.0f;
     }
-}
-
-float numberOf(const std::string& value) {
-    return static_cast<float>(std::strtod(value.c_str(), nullptr));
 }
 
 } // namespace
@@ -68,17 +64,18 @@ ParticlesScene::~ParticlesScene() {
 }
 
 void ParticlesScene::trigger(float time, const std::string& name, const std::string& value) {
-    if (name == "enlarge") {
-        spriteScale += numberOf(value);
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("enlarge")) {
+        spriteScale += trigger.number();
         enlargeTime = time;
     }
-    if (name == "contract")
+    if (trigger.is("contract"))
         contractTime = time;
-    if (name == "expand") {
-        gridScale += numberOf(value);
+    if (trigger.is("expand")) {
+        gridScale += trigger.number();
         expandTime = time;
     }
-    if (name == "end")
+    if (trigger.is("end"))
         endTime = time;
 }
 

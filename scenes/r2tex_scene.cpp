@@ -2,7 +2,6 @@
 #include "scenes/r2tex_scene.h"
 
 #include "gfx/capture_texture.h"
-#include "gfx/render_texture.h"
 
 #include <GL/gl.h>
 

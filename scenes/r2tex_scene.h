@@ -1,5 +1,5 @@
 // "render2texture": copies the frame drawn so far into the shared capture texture
-// `render_texture` (gfx/render_texture.h), which it owns, and clears the frame for the
+// `render_texture` (gfx/capture_texture.h), which it owns, and clears the frame for the
 // effects after it.
 #pragma once
 

@@ -1,13 +1,11 @@
 // "radialblur": the feedback step, with a capture texture of its own.
 #include "scenes/radial_blur.h"
-#include "gfx/quad.h"
 
 #include "gfx/capture_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
-
-#include <cstdlib>
 
 RadialBlur::RadialBlur() : amount(0.9f), step(1.05f) {
     glGenTextures(1, &texture);
@@ -25,10 +23,11 @@ RadialBlur::~RadialBlur() {
 }
 
 void RadialBlur::trigger(float, const std::string& name, const std::string& value) {
-    if (name == "amount")
-        amount = static_cast<float>(std::strtod(value.c_str(), nullptr));
-    else if (name == "step")
-        step = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("amount"))
+        amount = trigger.number();
+    else if (trigger.is("step"))
+        step = trigger.number();
 }
 
 void RadialBlur::paint(float, float, float) {

@@ -18,7 +18,7 @@ public:
     RadialBlur(const RadialBlur&) = delete;
     RadialBlur& operator=(const RadialBlur&) = delete;
 
-    // "amount" and "step" take the value as a number (no number reads as 0).
+    // "amount" and "step" set the fields of their names.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
 };

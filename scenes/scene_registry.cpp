@@ -53,56 +53,83 @@ const TriggerInfo kPictureTriggers[] = {
     {"texture", TriggerValue::Index, nullptr, 2,
      "which picture: 0 shows data/2.png, 1 shows data/1.png (starts at 0)"}};
 
-// What each scene draws, keyed by its global in the scene list.
-const char* const fadeDraws =
-    "the captured frame over the screen, fading in or out over the effect";
-const char* const twisterDraws =
-    "a cell-shaded six-armed star writhing in front of a full-screen picture (data/1.png)";
-const char* const crashDraws =
-    "the captured frame shattered into 200 shards that fly apart, fall and fade";
-const char* const endcubeDraws =
-    "the captured frame folded into a cube that tumbles away over a picture (data/4.png)";
-const char* const planesDraws =
-    "a flight between a textured floor and ceiling (data/planes.png), fogged to black";
-const char* const r2texDraws =
-    "nothing: captures the frame drawn so far for later effects, then clears it";
-const char* const particlesDraws =
-    "a tumbling 10 x 10 x 10 lattice of glowing orange sprites, added onto the frame";
-const char* const creditsDraws =
-    "three credit pictures in turn, each zooming up while it flashes in and out";
-const char* const greetsDraws =
-    "four picture bands wrapped round square columns, turning, yellow-tinted and fogged";
-const char* const backgroundDraws = "the whole screen in one colour, blended by its opacity";
-const char* const tflyDraws =
-    "the captured frame as a card that tumbles away into the distance and fades";
-const char* const tstretchDraws = "the captured frame squeezed to a thin band and then to nothing";
-const char* const radialblurDraws =
-    "trails: the earlier frames enlarged about the centre and faded under the new one";
-const char* const backgroundtexDraws = "one of two pictures over the whole screen, opaque";
-const char* const designmojsDraws =
-    "two rows of pulsing glow blobs near the top and bottom edges, gone after 1.4 s";
-const char* const cubesDraws =
-    "a 5 x 5 x 5 lattice of lit, textured cubes pulsing in a wave (data/cubes.png)";
-const char* const spinningDraws =
-    "a glowing paddle wheel of 40 faint panels (data/spinning.png) turning round the viewer";
-const char* const linesDraws = "100 thin grey bars sweeping up and down, added onto the frame";
-const char* const designmojs2Draws = "a tiny five-bar level meter in the lower right corner";
-const char* const introDraws =
-    "one title strip at a time (data/intro1.png to intro3.png), pulsing in and out";
-const char* const starsDraws =
-    "500 half-transparent six-pointed stars swelling and turning over the effect";
+// A scene's description: what it draws, the triggers it understands (none, or a table above)
+// and its SceneFlags.
+struct SceneDescription {
+    const char* draws;
+    const TriggerInfo* triggers;
+    int triggerCount;
+    int flags;
+};
 
-template <size_t count> constexpr int countOf(const TriggerInfo (&)[count]) {
-    return static_cast<int>(count);
+constexpr SceneDescription describe(const char* draws, std::nullptr_t, int flags = 0) {
+    return {draws, nullptr, 0, flags};
 }
-constexpr int countOf(std::nullptr_t) {
-    return 0;
+template <size_t count>
+constexpr SceneDescription describe(const char* draws, const TriggerInfo (&triggers)[count],
+                                    int flags = 0) {
+    return {draws, triggers, static_cast<int>(count), flags};
 }
+
+constexpr SceneDescription kFade =
+    describe("the captured frame over the screen, fading in or out over the effect", kFadeTriggers,
+             kReadsCapture);
+constexpr SceneDescription kTwister =
+    describe("a cell-shaded six-armed star writhing in front of a full-screen picture (data/1.png)",
+             kNoTriggers);
+constexpr SceneDescription kCrash =
+    describe("the captured frame shattered into 200 shards that fly apart, fall and fade",
+             kCrashTriggers, kReadsCapture);
+constexpr SceneDescription kEndcube =
+    describe("the captured frame folded into a cube that tumbles away over a picture (data/4.png)",
+             kNoTriggers, kReadsCapture);
+constexpr SceneDescription kPlanes =
+    describe("a flight between a textured floor and ceiling (data/planes.png), fogged to black",
+             kNoTriggers);
+constexpr SceneDescription kRender2texture =
+    describe("nothing: captures the frame drawn so far for later effects, then clears it",
+             kNoTriggers, kWritesCapture | kCopiesFrame);
+constexpr SceneDescription kParticles =
+    describe("a tumbling 10 x 10 x 10 lattice of glowing orange sprites, added onto the frame",
+             kParticlesTriggers);
+constexpr SceneDescription kCredits = describe(
+    "three credit pictures in turn, each zooming up while it flashes in and out", kAnyTrigger);
+constexpr SceneDescription kGreetings =
+    describe("four picture bands wrapped round square columns, turning, yellow-tinted and fogged",
+             kNoTriggers);
+constexpr SceneDescription kBackground =
+    describe("the whole screen in one colour, blended by its opacity", kBackgroundTriggers);
+constexpr SceneDescription kTfly =
+    describe("the captured frame as a card that tumbles away into the distance and fades",
+             kNoTriggers, kReadsCapture);
+constexpr SceneDescription kTstretch = describe(
+    "the captured frame squeezed to a thin band and then to nothing", kFadeTriggers, kReadsCapture);
+constexpr SceneDescription kRadialblur =
+    describe("trails: the earlier frames enlarged about the centre and faded under the new one",
+             kBlurTriggers, kCopiesFrame);
+constexpr SceneDescription kBackgroundtex =
+    describe("one of two pictures over the whole screen, opaque", kPictureTriggers);
+constexpr SceneDescription kDesignmojs = describe(
+    "two rows of pulsing glow blobs near the top and bottom edges, gone after 1.4 s", kAnyTrigger);
+constexpr SceneDescription kCubes =
+    describe("a 5 x 5 x 5 lattice of lit, textured cubes pulsing in a wave (data/cubes.png)",
+             kCubesTriggers);
+constexpr SceneDescription kSpinning = describe(
+    "a glowing paddle wheel of 40 faint panels (data/spinning.png) turning round the viewer",
+    kNoTriggers);
+constexpr SceneDescription kLines =
+    describe("100 thin grey bars sweeping up and down, added onto the frame", kNoTriggers);
+constexpr SceneDescription kDesignmojs2 =
+    describe("a tiny five-bar level meter in the lower right corner", kMeterTriggers);
+constexpr SceneDescription kIntro = describe(
+    "one title strip at a time (data/intro1.png to intro3.png), pulsing in and out", kSpeedTrigger);
+constexpr SceneDescription kStars = describe(
+    "500 half-transparent six-pointed stars swelling and turning over the effect", kNoTriggers);
 
 } // namespace
 
-#define SCENE_INFO(Class, global, name, triggers, flags)                                           \
-    {name, triggers, countOf(triggers), flags, global##Draws},
+#define SCENE_INFO(Class, global, name, description)                                               \
+    {name, description.triggers, description.triggerCount, description.flags, description.draws},
 const SceneInfo kScenes[] = {SOLVANE_SCENES(SCENE_INFO)};
 #undef SCENE_INFO
 const int kSceneCount = sizeof kScenes / sizeof kScenes[0];

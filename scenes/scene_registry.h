@@ -1,7 +1,9 @@
 // The one list of the demo's scenes: each row gives the timeline name, the class that draws
-// it, and the triggers it understands with the values they take. The host expands the rows
-// into constructors; the linter and the docs read only the descriptions, so this header and
-// its table need no display, GL or sound.
+// it, and its description: what it draws, the triggers it understands with the values they
+// take, and what it does with captured frames. The scene table (scenes/scene_table.h) expands
+// the rows into constructors and the scenes read their trigger values through the
+// descriptions (scenes/trigger_values.h); the linter and the docs read only the descriptions,
+// so this header and its table need no display, GL or sound.
 //
 // The row order is the construction and registration order. Keep it: the crash shards and the
 // stars draw from one shared rand() sequence, seeded by construction in this order.
@@ -9,34 +11,36 @@
 
 #include <string>
 
-// SCENE(Class, global, "name", triggers, flags)
+// SCENE(Class, global, "name", description): the scene class, its global, its timeline name and
+// its description in scene_registry.cpp (what it draws, the triggers it takes, its flags).
 #define SOLVANE_SCENES(SCENE)                                                                      \
-    SCENE(FadeScene, fade, "fade", kFadeTriggers, kReadsCapture)                                   \
-    SCENE(TwisterScene, twister, "twister", kNoTriggers, 0)                                        \
-    SCENE(CrashScene, crash, "crash", kCrashTriggers, kReadsCapture)                               \
-    SCENE(EndCubeScene, endcube, "endcube", kNoTriggers, kReadsCapture)                            \
-    SCENE(PlanesScene, planes, "planes", kNoTriggers, 0)                                           \
-    SCENE(R2texScene, r2tex, "render2texture", kNoTriggers, kWritesCapture | kCopiesFrame)         \
-    SCENE(ParticlesScene, particles, "particles", kParticlesTriggers, 0)                           \
-    SCENE(CreditsScene, credits, "credits", kAnyTrigger, 0)                                        \
-    SCENE(GreetingsScene, greets, "greetings", kNoTriggers, 0)                                     \
-    SCENE(BackgroundScene, background, "background", kBackgroundTriggers, 0)                       \
-    SCENE(TFlyScene, tfly, "tfly", kNoTriggers, kReadsCapture)                                     \
-    SCENE(StretchTransition, tstretch, "tstretch", kFadeTriggers, kReadsCapture)                   \
-    SCENE(RadialBlur, radialblur, "radialblur", kBlurTriggers, kCopiesFrame)                       \
-    SCENE(BackgroundTex, backgroundtex, "backgroundtex", kPictureTriggers, 0)                      \
-    SCENE(DesignMojs, designmojs, "designmojs", kAnyTrigger, 0)                                    \
-    SCENE(CubesScene, cubes, "cubes", kCubesTriggers, 0)                                           \
-    SCENE(SpinningScene, spinning, "spinning", kNoTriggers, 0)                                     \
-    SCENE(LinesScene, lines, "lines", kNoTriggers, 0)                                              \
-    SCENE(DesignMojs2, designmojs2, "designmojs2", kMeterTriggers, 0)                              \
-    SCENE(IntroScene, intro, "intro", kSpeedTrigger, 0)                                            \
-    SCENE(StarsScene, stars, "stars", kNoTriggers, 0)
+    SCENE(FadeScene, fade, "fade", kFade)                                                          \
+    SCENE(TwisterScene, twister, "twister", kTwister)                                              \
+    SCENE(CrashScene, crash, "crash", kCrash)                                                      \
+    SCENE(EndCubeScene, endcube, "endcube", kEndcube)                                              \
+    SCENE(PlanesScene, planes, "planes", kPlanes)                                                  \
+    SCENE(R2texScene, r2tex, "render2texture", kRender2texture)                                    \
+    SCENE(ParticlesScene, particles, "particles", kParticles)                                      \
+    SCENE(CreditsScene, credits, "credits", kCredits)                                              \
+    SCENE(GreetingsScene, greets, "greetings", kGreetings)                                         \
+    SCENE(BackgroundScene, background, "background", kBackground)                                  \
+    SCENE(TFlyScene, tfly, "tfly", kTfly)                                                          \
+    SCENE(StretchTransition, tstretch, "tstretch", kTstretch)                                      \
+    SCENE(RadialBlur, radialblur, "radialblur", kRadialblur)                                       \
+    SCENE(BackgroundTex, backgroundtex, "backgroundtex", kBackgroundtex)                           \
+    SCENE(DesignMojs, designmojs, "designmojs", kDesignmojs)                                       \
+    SCENE(CubesScene, cubes, "cubes", kCubes)                                                      \
+    SCENE(SpinningScene, spinning, "spinning", kSpinning)                                          \
+    SCENE(LinesScene, lines, "lines", kLines)                                                      \
+    SCENE(DesignMojs2, designmojs2, "designmojs2", kDesignmojs2)                                   \
+    SCENE(IntroScene, intro, "intro", kIntro)                                                      \
+    SCENE(StarsScene, stars, "stars", kStars)
 
 // What a trigger's value means to the scene that reads it.
 enum class TriggerValue {
     Ignored, // only the trigger's time matters
-    Number,  // read as a decimal number; text that is not one reads as 0
+    Number,  // read as a decimal number; text that is not one, or nan, reads as 0, and a number
+             // beyond the float range as the nearest float
     Index,   // read as a whole number; out-of-range indices are ignored
     Keyword, // compared with the listed keywords; anything else means the last one
 };

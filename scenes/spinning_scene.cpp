@@ -1,9 +1,9 @@
 // The paddle wheel: one textured panel display list drawn 40 times, 9 degrees apart, each
 // adding an eighth of "data/spinning.png" to the frame.
 #include "scenes/spinning_scene.h"
-#include "gfx/quad.h"
 
 #include "gfx/png_loader.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 

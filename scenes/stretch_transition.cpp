@@ -1,8 +1,9 @@
 // "tstretch": the captured frame squeezed to a band that then narrows away.
 #include "scenes/stretch_transition.h"
 
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
@@ -13,8 +14,9 @@ StretchTransition::~StretchTransition() {
 }
 
 void StretchTransition::trigger(float, const std::string& name, const std::string& value) {
-    if (name == "mode")
-        fadeIn = value == "in";
+    const FiredTrigger trigger(sceneInfoOf(*this), name, value);
+    if (trigger.is("mode"))
+        fadeIn = trigger.means("in");
 }
 
 void StretchTransition::paint(float, float, float progress) {

@@ -1,30 +1,15 @@
 // "tfly": the captured frame on a card flying away.
 #include "scenes/tfly_scene.h"
-#include "gfx/quad.h"
 
-#include "gfx/render_texture.h"
-#include "gfx/screen_quad.h"
+#include "gfx/capture_texture.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
-namespace {
-
-// The screen quad in the z = 0 plane: paint supplies the distance at which it fills the
-// window. Its x scale stays on the model-view matrix after the call.
-unsigned int compileCard() {
-    unsigned int list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    glScalef(kScreenAspect, 1.0f, 1.0f);
-    drawQuad({-1.0f, 1.0f, 1.0f, -1.0f, 0.0f}, {0.0f, kCapturedS, kCapturedT, 0.0f});
-    glEndList();
-    return list;
-}
-
-} // namespace
-
-TFlyScene::TFlyScene() : list(compileCard()) {}
+// In the z = 0 plane: paint supplies the distance at which the card fills the window.
+TFlyScene::TFlyScene() : list(compileScreenQuad(0.0f)) {}
 
 TFlyScene::~TFlyScene() {
     glDeleteLists(list, 1);

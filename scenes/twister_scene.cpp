@@ -1,8 +1,9 @@
 // The twister: mesh construction once, then per frame the ring rotations on the CPU and one
 // cell-shaded draw over the background picture.
 #include "scenes/twister_scene.h"
-#include "gfx/picture_quad.h"
+
 #include "gfx/png_loader.h"
+#include "gfx/quads.h"
 
 #include <GL/gl.h>
 
@@ -95,14 +96,7 @@ void TwisterScene::twist(float elapsed) {
 }
 
 void TwisterScene::paint(float elapsed, float, float) {
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glLoadIdentity();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    drawPictureQuad();
+    drawBackdrop(texture);
 
     // NOTE: the backdrop's 1.333 x scale stays in force for the star as well.
     glTranslatef(0.0f, 0.0f, -20.0f);

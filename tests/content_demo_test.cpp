@@ -2,8 +2,8 @@
 // the soundtrack through the sound layer, and the timeline through the linter, which reads
 // it with the demo's own reader.
 #include "gfx/png_loader.h"
-#include "host/scene_table.h"
 #include "scenes/scene_registry.h"
+#include "scenes/scene_table.h"
 #include "sound/mp3_decoder.h"
 #include "sound/sound.h"
 #include "tests/process_runner.h"

@@ -2,7 +2,7 @@
 // pictures written by png_test_files, backdrops by scissored clears and glDrawPixels.
 #include "tests/render_support.h"
 
-#include "gfx/render_texture.h"
+#include "gfx/capture_texture.h"
 #include "host/host_window.h"
 #include "tests/png_test_files.h"
 

@@ -1,6 +1,6 @@
 // The additive and fogged scenes: the glow image, the particle lattice, the design overlays,
 // the scan lines, the planes and the spinning wheel, read back from the frame.
-#include "gfx/glow_image.h"
+#include "gfx/computed_textures.h"
 #include "scenes/design_mojs.h"
 #include "scenes/design_mojs2.h"
 #include "scenes/lines_scene.h"

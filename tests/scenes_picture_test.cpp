@@ -1,6 +1,7 @@
 // The full-screen layers, "background" (a colour blended by its alpha) and "backgroundtex"
 // (one of two pictures), and the picture slides: "intro" (a pulsing strip), "credits" (three
 // zooming pictures) and "greetings" (a turning column of picture bands with outlines).
+#include "tests/png_test_files.h"
 #include "tests/render_support.h"
 
 #include "scenes/background_scene.h"
@@ -157,7 +158,7 @@ TEST(IntroScene, PulsesFromItsFirstPaintUntilPhaseTenAndEachTriggerRestartsIt) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
+TEST(CreditsScene, PicturesZoomUpInTurnUprightAndTheSequenceEndsWithinThreeSeconds) {
     REQUIRE_GL_CONTEXT();
     enterPictureDirectory();
     CreditsScene credits;
@@ -183,6 +184,21 @@ TEST(CreditsScene, PicturesZoomUpInTurnAndTheSequenceEndsWithinThreeSeconds) {
         for (int x : {300, 400, 520})
             EXPECT_PIXEL_NEAR(x, 300, kBlack, 0);
     }
+
+    // Upright: a picture red above its middle and blue below shows red above the centre.
+    testpng::writePixels("data/kesto.png", 64, 32, false, [](int, int y, unsigned char* pixel) {
+        pixel[0] = y < 16 ? 255 : 0;
+        pixel[1] = 0;
+        pixel[2] = y < 16 ? 0 : 255;
+    });
+    CreditsScene upright;
+    writeSolidPicture("kesto", kRed);
+    startFrame();
+    upright.paint(0, 0, 0);
+    startFrame();
+    upright.paint(0.7f, 0, 0);
+    EXPECT_PIXEL_NEAR(520, 315, outer, 2);
+    EXPECT_PIXEL_NEAR(520, 285, (Rgb{0, 0, outer.r}), 2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

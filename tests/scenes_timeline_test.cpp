@@ -1,16 +1,22 @@
-// A timeline over every scene, run frame by frame through the host's table and the global
-// script as the demo runs it: no GL error, and no allocation per frame once drawn.
+// A timeline over every scene, run frame by frame through the scene table and the global
+// script as the demo runs it: no GL error, and no allocation per frame once drawn. And every
+// trigger the scene list describes, fed the values at the edges of what it takes.
 #include "tests/allocation_counter.h"
 #include "tests/render_support.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include "host/demo.h"
 #include "host/demo_player.h"
-#include "host/scene_table.h"
+#include "scenes/scene_table.h"
+#include "scenes/trigger_values.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -81,9 +87,19 @@ template <typename DrawFrame> TimelineRun runTimeline(DrawFrame drawFrame) {
     return run;
 }
 
-TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
+// Texture and display-list names in use among the first few thousand: what a teardown that
+// forgets one leaves behind, and a preview that rebuilds the demo on every backward seek piles up.
+int glNamesInUse() {
+    int inUse = 0;
+    for (GLuint name = 1; name < 4096; ++name)
+        inUse += (glIsTexture(name) ? 1 : 0) + (glIsList(name) ? 1 : 0);
+    return inUse;
+}
+
+TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrameAndTearsDownClean) {
     REQUIRE_GL_CONTEXT();
     testgl::enterPictureDirectory();
+    const int namesBefore = glNamesInUse();
     FILE* file = std::fopen("script.odml", "wb");
     ASSERT_NE(file, nullptr);
     std::fputs(kTimeline, file);
@@ -115,6 +131,107 @@ TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
 
     player.teardown();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(glNamesInUse(), namesBefore) << "textures or display lists left after the teardown";
+}
+
+// [SECTION] Trigger values at the edges
+
+// The frames a scene paints, built afresh, with one trigger fired at 0.5 s; and whether nan
+// reached the current colour or the model-view matrix after any of them.
+struct TriggerRun {
+    std::vector<std::vector<unsigned char>> frames;
+    bool nanInState = false;
+};
+
+TriggerRun runWithTrigger(const SceneInfo& scene, const char* name, const std::string& value) {
+    const std::string text = std::string("<effect start=\"0\" end=\"3\" name=\"") + scene.name +
+                             "\"><trigger start=\"0.5\" name=\"" + name + "\" value=\"" + value +
+                             "\"/></effect>";
+    constructScenes();
+    tarvo64k::Script timeline;
+    registerScenes(timeline);
+    timeline.parse(reinterpret_cast<const unsigned char*>(text.data()),
+                   static_cast<unsigned int>(text.size()));
+    TriggerRun run;
+    for (float time : {0.4f, 0.6f, 1.2f, 2.5f}) {
+        testgl::startFrame();
+        timeline.update(time);
+        run.frames.push_back(testgl::readFrame());
+        GLfloat state[20];
+        glGetFloatv(GL_CURRENT_COLOR, state);
+        glGetFloatv(GL_MODELVIEW_MATRIX, state + 4);
+        run.nanInState |= std::any_of(state, state + 20, [](float v) { return std::isnan(v); });
+    }
+    destroyScenes();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    return run;
+}
+
+TEST(SceneTriggers, NumbersBeyondTheFloatRangeActAsTheNearestFloatAndNanAsZero) {
+    REQUIRE_GL_CONTEXT();
+    testgl::enterPictureDirectory();
+    const std::string largest = "3.4028234663852886e38";
+    const std::pair<const char*, std::string> equivalents[] = {
+        {"1e300", largest}, {"-inf", "-" + largest}, {"nan", "0"}};
+    for (int s = 0; s < kSceneCount; ++s) {
+        for (int t = 0; t < kScenes[s].triggerCount; ++t) {
+            const TriggerInfo& trigger = kScenes[s].triggers[t];
+            if (trigger.value != TriggerValue::Number)
+                continue;
+            const char* name = trigger.name ? trigger.name : "next";
+            std::map<std::string, TriggerRun> nearest;
+            for (const auto& [value, same] : equivalents) {
+                SCOPED_TRACE(std::string(kScenes[s].name) + " " + name + "=" + value);
+                if (!nearest.count(same))
+                    nearest[same] = runWithTrigger(kScenes[s], name, same);
+                const TriggerRun run = runWithTrigger(kScenes[s], name, value);
+                EXPECT_TRUE(run.frames == nearest[same].frames) << "frames differ from " << same;
+                EXPECT_FALSE(run.nanInState);
+            }
+        }
+    }
+}
+
+std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+TEST(SceneTriggers, KeywordsMatchExactlyAndIndexesOutsideTheRangeAreIgnoredHoweverLarge) {
+    int checked = 0;
+    for (int s = 0; s < kSceneCount; ++s) {
+        for (int t = 0; t < kScenes[s].triggerCount; ++t) {
+            const TriggerInfo& trigger = kScenes[s].triggers[t];
+            const std::string name = trigger.name ? trigger.name : "";
+            SCOPED_TRACE(std::string(kScenes[s].name) + " " + name);
+            const auto read = [&](const std::string& value) {
+                return FiredTrigger(kScenes[s], name, value);
+            };
+            if (trigger.value == TriggerValue::Keyword) {
+                const std::string fallback = fallbackKeyword(trigger);
+                for (const char* const* keyword = trigger.keywords; *keyword; ++keyword) {
+                    const std::string exact = *keyword;
+                    EXPECT_TRUE(read(exact).means(*keyword));
+                    EXPECT_EQ(read(exact).means(fallback.c_str()), exact == fallback);
+                    for (const std::string& near : {upperCase(exact), " " + exact, exact + " "})
+                        EXPECT_TRUE(read(near).means(fallback.c_str())) << "'" << near << "'";
+                }
+                EXPECT_TRUE(read("").means(fallback.c_str()));
+                ++checked;
+            }
+            if (trigger.value == TriggerValue::Index) {
+                for (int index = 0; index < trigger.indexCount; ++index)
+                    EXPECT_EQ(read(std::to_string(index) + ".9").index(), index);
+                for (const std::string& outside :
+                     {std::string("-1"), std::to_string(trigger.indexCount),
+                      std::string("4294967296"), std::string("99999999999999999999")})
+                    EXPECT_EQ(read(outside).index(), std::nullopt) << outside;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 4) << "fade, crash, tstretch and backgroundtex read keywords or indexes";
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // not PNGs or are cut short, and a huge declared size refused before anything is allocated;
 // pictures carrying editors' metadata, chunks that declare gigabytes in a few hundred bytes and
 // compressed chunks that inflate to hundreds of megabytes, each under a memory and time cap.
-#include "gfx/png_decoder.h"
 #include "gfx/png_loader.h"
 #include "tests/png_chunk_files.h"
 #include "tests/png_test_files.h"

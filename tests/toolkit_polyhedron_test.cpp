@@ -1,7 +1,7 @@
 // Polyhedron: vertex normals as plain averages found by index, and the cell-shaded drawing's
 // coordinates, picture and the GL state it leaves for the next effect.
 #include "framework/polyhedron.h"
-#include "gfx/cellshade.h"
+#include "gfx/computed_textures.h"
 #include "tests/render_support.h"
 
 #include <GL/gl.h>

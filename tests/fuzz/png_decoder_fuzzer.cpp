@@ -8,7 +8,7 @@
 // whose last chunk declares 2 GB) seed it; new inputs go to the first corpus directory only.
 // The limits are the CI smoke test's: a decode that holds more than 512 MB, asks for more
 // than 256 MB at once or takes over 5 s is a finding (the largest picture takes 4 MB).
-#include "gfx/png_decoder.h"
+#include "gfx/png_loader.h"
 
 #include <cstddef>
 #include <cstdint>

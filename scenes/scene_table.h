@@ -1,5 +1,6 @@
 // The demo's scenes: one global per scene, and the table that constructs, registers and
-// destroys them, always in the scene list's order (the shared random sequence depends on it).
+// destroys them, always in the scene list's order (the shared random sequence depends on it),
+// with the cell-shading ramp they share. This is the one scenes header the host includes.
 #pragma once
 
 #include "framework/script.h"
@@ -7,12 +8,15 @@
 
 // The scene objects, named and ordered by the scene list; null outside constructScenes and
 // destroyScenes.
-#define SCENE_GLOBAL(Class, global, name, triggers, flags)                                         \
+#define SCENE_GLOBAL(Class, global, name, description)                                             \
     class Class;                                                                                   \
     extern Class* global;
 SOLVANE_SCENES(SCENE_GLOBAL)
 #undef SCENE_GLOBAL
 
+// Needs a current GL context: builds the cell-shading ramp, then every scene.
 void constructScenes();
+// Adds every scene to the timeline under its timeline name.
 void registerScenes(tarvo64k::Script& target);
+// Deletes the ramp, then every scene; registered timelines must be cleared after this.
 void destroyScenes();

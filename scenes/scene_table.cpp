@@ -1,7 +1,9 @@
 // The scene table, expanded from the scene list. Construction, registration and destruction
 // all walk it in order; a scene is destroyed through its own class, since Callback has no
 // virtual destructor.
-#include "host/scene_table.h"
+#include "scenes/scene_table.h"
+
+#include "gfx/computed_textures.h"
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
 #include "scenes/crash_scene.h"
@@ -24,7 +26,9 @@
 #include "scenes/tfly_scene.h"
 #include "scenes/twister_scene.h"
 
-#define SCENE_GLOBAL(Class, global, name, triggers, flags) Class* global = nullptr;
+#include <GL/gl.h>
+
+#define SCENE_GLOBAL(Class, global, name, description) Class* global = nullptr;
 SOLVANE_SCENES(SCENE_GLOBAL)
 #undef SCENE_GLOBAL
 
@@ -48,7 +52,7 @@ template <typename Scene, Scene** global> void destroyScene() {
     *global = nullptr;
 }
 
-#define SCENE_SLOT(Class, global, name, triggers, flags)                                           \
+#define SCENE_SLOT(Class, global, name, description)                                               \
     {name, constructScene<Class, &global>, getScene<Class, &global>, destroyScene<Class, &global>},
 const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
 #undef SCENE_SLOT
@@ -56,6 +60,7 @@ const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
 } // namespace
 
 void constructScenes() {
+    createCellshadeTexture();
     for (const SceneSlot& slot : kSceneTable)
         slot.construct();
 }
@@ -66,6 +71,8 @@ void registerScenes(tarvo64k::Script& target) {
 }
 
 void destroyScenes() {
+    glDeleteTextures(1, &cellshadeTexture);
+    cellshadeTexture = 0;
     for (const SceneSlot& slot : kSceneTable)
         slot.destroy();
 }

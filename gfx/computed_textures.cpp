@@ -1,9 +1,12 @@
-// The glow image: texel values from the distance to the centre, uploaded to the bound texture.
-#include "gfx/glow_image.h"
+// The computed textures: glow texels from the distance to the centre, and the ramp's three
+// hard grey bands, darkest for surfaces seen edge-on.
+#include "gfx/computed_textures.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
+
+// [SECTION] The glow image
 
 namespace {
 
@@ -37,4 +40,35 @@ void uploadGlowImage() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     delete[] texels;
+}
+
+// [SECTION] The cell-shading ramp
+
+namespace {
+
+const int kRampLevels = 16;
+const int kRampTexels = 64;
+const int kTexelsPerLevel = kRampTexels / kRampLevels;
+
+const unsigned char kRampGrey[kRampLevels] = {128, 128, 128, 192, 192, 192, 192, 192,
+                                              255, 255, 255, 255, 255, 255, 255, 255};
+
+} // namespace
+
+void createCellshadeTexture() {
+    unsigned char* texels = new unsigned char[kRampTexels * 3];
+    for (int i = 0; i < kRampTexels; ++i) {
+        const unsigned char grey = kRampGrey[i / kTexelsPerLevel];
+        texels[3 * i] = grey;
+        texels[3 * i + 1] = grey;
+        texels[3 * i + 2] = grey;
+    }
+
+    glGenTextures(1, &cellshadeTexture);
+    glBindTexture(GL_TEXTURE_1D, cellshadeTexture);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB, kRampTexels, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    delete[] texels;
+    // No wrap mode: the GL default (repeat) stays in force.
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
 }

@@ -7,15 +7,11 @@
 
 #include <GL/gl.h>
 
-float musicSeconds(int milliseconds) {
-    return static_cast<float>(milliseconds / 1000.0);
-}
-
-void DemoPlayer::build(const char* scriptFile) {
+void DemoPlayer::build(const std::string& timelineText) {
     createCellshadeTexture();
     constructScenes();
     registerScenes(timeline);
-    timeline.load(scriptFile);
+    timeline.parse(timelineText);
     built = true;
 }
 

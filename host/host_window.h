@@ -29,8 +29,6 @@ extern HostWindow GLWin;
 // Set to 1 to end the main loop. Signal handlers write it too, hence its type.
 extern volatile std::sig_atomic_t done;
 
-constexpr int kWindowWidth = 800;
-constexpr int kWindowHeight = 600;
 constexpr long kWindowEventMask =
     ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
 

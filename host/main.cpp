@@ -1,5 +1,6 @@
 // Solvane's entry point: the command line, the window, the demo and the orderly teardown.
 #include "host/demo.h"
+#include "host/demo_player.h"
 #include "host/host_window.h"
 
 #include <csignal>
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     // video mode comes back.
     std::atexit(killGLWindow);
 
-    int window = createGLWindow("Solvane", kWindowWidth, kWindowHeight, 24, GLWin.fullScreen);
+    int window = createGLWindow("Solvane", kFrameWidth, kFrameHeight, 24, GLWin.fullScreen);
     if (window == kWindowUnavailable)
         return 1;
     if (window == kWindowFailed)

@@ -36,6 +36,14 @@ void FSOUND_Close();
 
 namespace sound {
 
+// How the demo and the tools that play its music open the sound: FSOUND_Init(kMixRate,
+// kSoftwareChannels, kInitFlags), then FSOUND_Stream_Open(file, kStreamMode, 0, 0). The flags
+// and the mode are accepted and ignored by this layer.
+constexpr int kMixRate = 44100;
+constexpr int kSoftwareChannels = 32;
+constexpr unsigned int kInitFlags = 2;
+constexpr unsigned int kStreamMode = 0x20000;
+
 // Failure codes returned through FSOUND_GetError; the host owns their texts.
 enum Error : int {
     kOk = 0,

@@ -4,12 +4,13 @@
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
 #include "tools/author/capture/capture_plan.h"
-#include "tools/author/capture/frame_clock.h"
 #include "tools/author/capture/frame_stats.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
 #include "tools/author/capture/scene_profiler.h"
 #include "tools/author/capture/timeline_info.h"
+#include "tools/lib/authoring/command_line.h"
+#include "tools/lib/authoring/frame_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace capture;
+using namespace authoring;
 
 namespace {
 
@@ -38,15 +40,17 @@ TEST(CaptureClock, FirstFrameAtOrAfterAgreesWithTheFrameTimes) {
     for (int fps : {1, 7, 24, 25, 30, 60, 144, 1000}) {
         for (int64_t ms = 0; ms <= 3000; ++ms) {
             int64_t frame = firstFrameAtOrAfter(ms, fps);
-            ASSERT_GE(frameMilliseconds(frame, fps), ms) << fps << " fps, " << ms << " ms";
+            ASSERT_GE(FixedFrameClock::frameMilliseconds(frame, fps), ms)
+                << fps << " fps, " << ms << " ms";
             if (frame > 0) {
-                ASSERT_LT(frameMilliseconds(frame - 1, fps), ms) << fps << " fps, " << ms;
+                ASSERT_LT(FixedFrameClock::frameMilliseconds(frame - 1, fps), ms)
+                    << fps << " fps, " << ms;
             }
         }
     }
-    EXPECT_EQ(frameMilliseconds(1, 60), 16);
-    EXPECT_EQ(frameMilliseconds(59, 60), 983);
-    EXPECT_EQ(frameMilliseconds(60, 60), 1000);
+    EXPECT_EQ(FixedFrameClock::frameMilliseconds(1, 60), 16);
+    EXPECT_EQ(FixedFrameClock::frameMilliseconds(59, 60), 983);
+    EXPECT_EQ(FixedFrameClock::frameMilliseconds(60, 60), 1000);
 }
 
 TEST(CaptureClock, CommandLineSecondsBecomeWholeMilliseconds) {
@@ -198,7 +202,7 @@ TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
 
     std::vector<int> active;
     for (int64_t frame = 0; frame <= 95; ++frame) {
-        float time = musicSeconds(static_cast<int>(frameMilliseconds(frame, 30)));
+        float time = musicSeconds(FixedFrameClock::frameMilliseconds(frame, 30));
         log.clear();
         script.update(time);
         activeEffects(script, time, &active);

@@ -3,6 +3,7 @@
 #include "tests/render_support.h"
 
 #include "gfx/render_texture.h"
+#include "host/demo_player.h"
 #include "host/host_window.h"
 #include "tests/png_test_files.h"
 
@@ -20,7 +21,7 @@ namespace {
 const char* openWindow() {
     if (!std::getenv("DISPLAY"))
         return "DISPLAY is not set";
-    if (createGLWindow("Solvane tests", kWindowWidth, kWindowHeight, 24, 0) != kWindowReady)
+    if (createGLWindow("Solvane tests", kFrameWidth, kFrameHeight, 24, 0) != kWindowReady)
         return "createGLWindow failed (its message is above)";
     waitUntilMapped();
     return nullptr;

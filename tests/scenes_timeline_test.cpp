@@ -10,8 +10,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
-
 namespace {
 
 const char kTimeline[] =
@@ -84,12 +82,8 @@ template <typename DrawFrame> TimelineRun runTimeline(DrawFrame drawFrame) {
 TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrame) {
     REQUIRE_GL_CONTEXT();
     testgl::enterPictureDirectory();
-    FILE* file = std::fopen("script.odml", "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs(kTimeline, file);
-    std::fclose(file);
     DemoPlayer player(script);
-    player.build("script.odml");
+    player.build(kTimeline);
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "while building the scenes";
 
     const TimelineRun run = runTimeline([&player](float time) { return player.drawAt(time); });

@@ -14,13 +14,13 @@
 
 namespace capture {
 
-std::string DemoRenderer::open(const std::string& scriptPath) {
+std::string DemoRenderer::open(const std::string& timelineText) {
     std::string error = toolwindow::open("Solvane capture");
     if (!error.empty())
         return error;
     windowOpen = true;
     toolwindow::HeldOutput sceneLines(true);
-    player.build(scriptPath.c_str());
+    player.build(timelineText);
     buildLines = sceneLines.release();
     return "";
 }
@@ -28,18 +28,18 @@ std::string DemoRenderer::open(const std::string& scriptPath) {
 DemoRenderer::DemoRenderer() : player(script) {}
 
 void DemoRenderer::draw(int64_t milliseconds) {
-    player.drawAt(musicSeconds(static_cast<int>(milliseconds)));
+    player.drawAt(musicSeconds(milliseconds));
 }
 
 void DemoRenderer::read(std::vector<unsigned char>* rgb) {
-    const size_t rowBytes = kWidth * 3;
-    bottomUp.resize(rowBytes * kHeight);
-    rgb->resize(rowBytes * kHeight);
+    const size_t rowBytes = kFrameWidth * 3;
+    bottomUp.resize(rowBytes * kFrameHeight);
+    rgb->resize(rowBytes * kFrameHeight);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < kHeight; ++y)
-        std::memcpy(rgb->data() + rowBytes * y, bottomUp.data() + rowBytes * (kHeight - 1 - y),
+    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < kFrameHeight; ++y)
+        std::memcpy(rgb->data() + rowBytes * y, bottomUp.data() + rowBytes * (kFrameHeight - 1 - y),
                     rowBytes);
 }
 

@@ -18,7 +18,7 @@ void activeEffects(const tarvo64k::Script& script, float time, std::vector<int>*
         return;
     for (size_t i = 0; i < script.effects.size(); ++i) {
         const tarvo64k::Effect* effect = script.effects[i];
-        if (time >= effect->start && time < effect->end)
+        if (effect->activeAt(time))
             indexes->push_back(static_cast<int>(i));
     }
 }

@@ -1,19 +1,13 @@
 // Opening the host's window for the offline tools.
 #include "tools/lib/window/tool_window.h"
 
+#include "host/demo_player.h"
 #include "host/host_window.h"
 
 #include <cstdio>
 #include <unistd.h>
 
 namespace toolwindow {
-
-namespace {
-
-constexpr int kWindowAttempts = 3;
-constexpr useconds_t kRetryMicroseconds = 300000;
-
-} // namespace
 
 HeldOutput::HeldOutput(bool withErrors) : file(std::tmpfile()) {
     std::fflush(stdout);
@@ -55,17 +49,9 @@ std::string HeldOutput::release() {
 }
 
 std::string open(const char* title) {
-    int window = kWindowUnavailable;
-    std::string lines;
-    // NOTE: a busy X server may refuse a connection for a moment even though it accepted
-    // one just before; a few tries ride that out.
-    for (int attempt = 0; attempt < kWindowAttempts && window == kWindowUnavailable; ++attempt) {
-        if (attempt > 0)
-            usleep(kRetryMicroseconds);
-        HeldOutput held;
-        window = createGLWindow(title, kWidth, kHeight, 24, 0);
-        lines = held.release();
-    }
+    HeldOutput held;
+    int window = createGLWindow(title, kFrameWidth, kFrameHeight, 24, 0);
+    std::string lines = held.release();
     if (window != kWindowReady) {
         std::fputs(lines.c_str(), stderr);
         killGLWindow();

@@ -1,13 +1,11 @@
-// The host's window as the offline tools open it: windowed, 800 x 600, on screen before the
-// first frame, with the host's set-up lines held back unless the window fails.
+// The host's window as the offline tools open it: windowed, the demo's frame size, on screen
+// before the first frame, with the host's set-up lines held back unless the window fails.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
 namespace toolwindow {
-
-constexpr int kWidth = 800, kHeight = 600;
 
 // Opens the window and makes its GL context current. Returns "" or one line; on failure the
 // host's own lines have been written to standard error.

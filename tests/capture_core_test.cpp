@@ -1,5 +1,5 @@
-// solvane-capture's pieces that need no window: the fixed clock, the command line, the frame
-// plan, the active-effect bookkeeping, the statistics and the profiler's stand-ins.
+// solvane-capture's pieces that need no window: the command line, the frame plan, the
+// active-effect bookkeeping, the statistics and the profiler's stand-ins.
 #include "host/demo.h"
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
@@ -8,9 +8,7 @@
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
 #include "tools/author/capture/scene_profiler.h"
-#include "tools/author/capture/timeline_info.h"
-#include "tools/lib/authoring/command_line.h"
-#include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/timeline_info.h"
 
 #include <gtest/gtest.h>
 
@@ -35,36 +33,6 @@ void loadTimeline(tarvo64k::Script& script, const std::string& text) {
 }
 
 } // namespace
-
-TEST(CaptureClock, FirstFrameAtOrAfterAgreesWithTheFrameTimes) {
-    for (int fps : {1, 7, 24, 25, 30, 60, 144, 1000}) {
-        for (int64_t ms = 0; ms <= 3000; ++ms) {
-            int64_t frame = firstFrameAtOrAfter(ms, fps);
-            ASSERT_GE(FixedFrameClock::frameMilliseconds(frame, fps), ms)
-                << fps << " fps, " << ms << " ms";
-            if (frame > 0) {
-                ASSERT_LT(FixedFrameClock::frameMilliseconds(frame - 1, fps), ms)
-                    << fps << " fps, " << ms;
-            }
-        }
-    }
-    EXPECT_EQ(FixedFrameClock::frameMilliseconds(1, 60), 16);
-    EXPECT_EQ(FixedFrameClock::frameMilliseconds(59, 60), 983);
-    EXPECT_EQ(FixedFrameClock::frameMilliseconds(60, 60), 1000);
-}
-
-TEST(CaptureClock, CommandLineSecondsBecomeWholeMilliseconds) {
-    double seconds = 0;
-    ASSERT_TRUE(parseSeconds("0.7", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 700) << "binary rounding must not reach 701";
-    ASSERT_TRUE(parseSeconds("1.2345", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 1235);
-    ASSERT_TRUE(parseSeconds("12", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 12000);
-    for (const char* bad : {"", "-1", "abc", "1s", "nan", "inf", " 2"})
-        EXPECT_FALSE(parseSeconds(bad, &seconds)) << bad;
-    EXPECT_EQ(formatClock(65250), "1:05.250");
-}
 
 TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
     Options options;

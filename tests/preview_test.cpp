@@ -1,6 +1,7 @@
 // solvane-preview driven through its control protocol, as an editor plugin would: seeks land
 // on the frame a straight capture run shows, a pause holds the frame, the timeline is read
-// again when it changes and kept when it goes, and keys pressed during a replay are not lost.
+// again when it changes (with odml-lint's findings) and kept when it goes, and keys pressed
+// during a replay are not lost.
 #include "tests/process_runner.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,11 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     Preview preview;
     ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "6"}));
     EXPECT_EQ(preview.ask("time"), "ok 6.000");
+    EXPECT_NE(readFile(directory + "/stderr.txt")
+                  .find("/script.odml:5:1: warning: no 'render2texture' effect earlier in the file "
+                        "is active at 3.5 s"),
+              std::string::npos)
+        << "odml-lint's findings, its checks on the records included";
     const std::vector<unsigned char> before = pixels(shot(preview, "before"));
 
     // The fly-away gives way to the crash, noticed on disk without being asked.

@@ -6,9 +6,9 @@
 #include "tools/author/capture/contact_sheet.h"
 #include "tools/author/capture/progress_bar.h"
 #include "tools/author/capture/scene_profiler.h"
-#include "tools/author/capture/timeline_info.h"
 #include "tools/author/capture/video_encoder.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/timeline_info.h"
 #include "tools/lib/png/png_writer.h"
 
 #include <algorithm>
@@ -39,7 +39,7 @@ public:
     Loop(const CaptureJob& job, tarvo64k::Script& script, DemoRenderer& renderer,
          OutputFiles& outputs, BenchFigures* figures)
         : job(job), options(*job.options), plan(*job.plan), script(script), renderer(renderer),
-          outputs(outputs), figures(figures), effectNames(effectSceneNames(script)) {
+          outputs(outputs), figures(figures), effectNames(authoring::effectSceneNames(script)) {
         shots = plan.shots;
         std::stable_sort(
             shots.begin(), shots.end(),
@@ -129,19 +129,20 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
     }
     for (; nextThumbnail < plan.sheetFrames.size() && plan.sheetFrames[nextThumbnail] == frame;
          ++nextThumbnail) {
-        activeEffects(script, musicSeconds(milliseconds), &active);
+        authoring::activeEffects(script, musicSeconds(milliseconds), &active);
         sheet->add(static_cast<int>(nextThumbnail), pixels.data(), width, height,
-                   authoring::formatClock(milliseconds), describeEffects(effectNames, active));
+                   authoring::formatClock(milliseconds),
+                   authoring::describeEffects(effectNames, active));
     }
     return "";
 }
 
 void Loop::recordBench(int64_t frame, int64_t milliseconds, double frameMs) {
-    activeEffects(script, musicSeconds(milliseconds), &active);
+    authoring::activeEffects(script, musicSeconds(milliseconds), &active);
     std::vector<Section>& sections = figures->sections;
     std::string label;
     if (sections.empty() || sections.back().effects != active)
-        label = describeEffects(effectNames, active);
+        label = authoring::describeEffects(effectNames, active);
     else
         label = sections.back().label;
     addToSections(&sections, active, label, frame, milliseconds, frameMs);

@@ -18,9 +18,10 @@ std::string absolutePath(const std::string& path) {
     std::string relative = path;
     while (relative.compare(0, 2, "./") == 0)
         relative.erase(0, 2);
+    const std::string directory = buffer;
     if (relative == ".")
-        return buffer;
-    return std::string(buffer) + "/" + relative;
+        return directory;
+    return directory + (directory.back() == '/' ? "" : "/") + relative; // "/" has its slash
 }
 
 std::string checkWritable(const std::string& path) {

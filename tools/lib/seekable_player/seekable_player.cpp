@@ -4,6 +4,7 @@
 #include "host/host_window.h"
 #include "scenes/scene_registry.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/timeline_info.h"
 
 #include <GL/gl.h>
 
@@ -48,12 +49,11 @@ void SeekablePlayer::build() {
         glLoadIdentity();
     }
     player.build(text);
-    sceneFlags.clear();
-    sceneNames.clear();
-    for (const tarvo64k::CallbackEntry* entry : timeline.callbacks) {
-        const SceneInfo* scene = findScene(entry->name);
-        sceneFlags[entry->callback] = scene ? scene->flags : 0;
-        sceneNames[entry->callback] = entry->name; // the last row wins, as in the reader
+    effectNames = effectSceneNames(timeline);
+    effectFlags.clear();
+    for (const std::string& name : effectNames) {
+        const SceneInfo* scene = findScene(name);
+        effectFlags.push_back(scene ? scene->flags : 0);
     }
     shown = -1;
 }
@@ -73,21 +73,16 @@ int64_t SeekablePlayer::lastFrame() const {
     return frame;
 }
 
-int SeekablePlayer::flagsOf(const tarvo64k::Effect* effect) const {
-    auto found = sceneFlags.find(effect->callback);
-    return found == sceneFlags.end() ? 0 : found->second;
-}
-
 // What the scenes active in `frame` do with captured frames. kReadsCapture is counted only
 // for a reader that paints before any capture of that frame, since only it sees the capture
 // of the frame before.
 int SeekablePlayer::activeFlags(int64_t frame) const {
     const float seconds = musicSeconds(FixedFrameClock::frameMilliseconds(frame, fps()));
     int flags = 0;
-    for (const tarvo64k::Effect* effect : timeline.effects) {
-        if (!effect->activeAt(seconds) || !effect->callback)
+    for (size_t i = 0; i < timeline.effects.size(); ++i) {
+        if (!timeline.effects[i]->activeAt(seconds))
             continue;
-        int scene = flagsOf(effect);
+        int scene = effectFlags[i];
         if ((scene & kReadsCapture) && (flags & kWritesCapture))
             scene &= ~kReadsCapture;
         flags |= scene;
@@ -154,14 +149,11 @@ void SeekablePlayer::reload(const std::string& timelineText) {
 }
 
 std::vector<std::string> SeekablePlayer::activeEffects() const {
+    std::vector<int> active;
+    authoring::activeEffects(timeline, musicSeconds(milliseconds()), &active);
     std::vector<std::string> names;
-    const float seconds = musicSeconds(milliseconds());
-    for (const tarvo64k::Effect* effect : timeline.effects) {
-        if (!effect->activeAt(seconds))
-            continue;
-        auto name = sceneNames.find(effect->callback);
-        names.push_back(name != sceneNames.end() ? name->second : "(no scene)");
-    }
+    for (int index : active)
+        names.push_back(effectNames[static_cast<size_t>(index)]);
     return names;
 }
 

@@ -10,7 +10,6 @@
 #include "host/demo_player.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -50,7 +49,6 @@ public:
 private:
     void build();
     void drawFrame(int64_t frame, bool visible);
-    int flagsOf(const tarvo64k::Effect* effect) const;
     int activeFlags(int64_t frame) const;
     std::vector<bool> pixelsThatMatter(int64_t first, int64_t target) const;
 
@@ -59,8 +57,8 @@ private:
     DemoPlayer player;
     FixedFrameClock clock;
     int64_t shown = -1;
-    std::map<const tarvo64k::Callback*, int> sceneFlags;
-    std::map<const tarvo64k::Callback*, std::string> sceneNames;
+    std::vector<std::string> effectNames; // of every effect's scene, in timeline order
+    std::vector<int> effectFlags;         // of every effect's scene (SceneFlags)
 };
 
 } // namespace authoring

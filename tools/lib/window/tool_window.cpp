@@ -55,7 +55,8 @@ std::string open(const char* title) {
     if (window != kWindowReady) {
         std::fputs(lines.c_str(), stderr);
         killGLWindow();
-        return "could not open an 800x600 GL window (see the lines above)";
+        return "could not open an " + std::to_string(kFrameWidth) + "x" +
+               std::to_string(kFrameHeight) + " GL window (see the lines above)";
     }
     waitUntilMapped();
     return "";

@@ -1,7 +1,7 @@
 // Effect names and active sets, read from the script's records without changing them.
-#include "tools/author/capture/timeline_info.h"
+#include "tools/lib/authoring/timeline_info.h"
 
-namespace capture {
+namespace authoring {
 
 std::string sceneName(const tarvo64k::Script& script, const tarvo64k::Callback* callback) {
     if (!callback)
@@ -43,4 +43,4 @@ std::string describeEffects(const std::vector<std::string>& effectNames,
     return text;
 }
 
-} // namespace capture
+} // namespace authoring

@@ -10,10 +10,6 @@
 #include <cstdint>
 #include <string>
 
-// The demo's frame, in pixels: the window's size, and what every tool reads back or encodes.
-constexpr int kFrameWidth = 800;
-constexpr int kFrameHeight = 600;
-
 // Where the frame's time comes from. Times are music milliseconds.
 class TimeSource {
 public:

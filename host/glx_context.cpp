@@ -1,13 +1,12 @@
-// Visual choice and the GLX rendering context.
+// Visual choice, the GLX rendering context and its swap interval.
 #include "host/window_parts.h"
 
 #include <cstdio>
+#include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <dlfcn.h>
 #include <link.h>
-
-#include <cstring>
 #endif
 
 namespace {
@@ -75,4 +74,72 @@ void destroyContext() {
         std::printf("Could not release drawing context.\n");
     glXDestroyContext(GLWin.display, GLWin.context);
     GLWin.context = nullptr;
+}
+
+// [SECTION] Swap interval
+
+namespace {
+
+// Whole names only: GLX_EXT_swap_control is also the start of GLX_EXT_swap_control_tear.
+bool offersExtension(const char* name) {
+    const char* list = glXQueryExtensionsString(GLWin.display, GLWin.screen);
+    size_t length = std::strlen(name);
+    for (const char* at = list ? std::strstr(list, name) : nullptr; at;
+         at = std::strstr(at + 1, name)) {
+        bool wordStarts = at == list || at[-1] == ' ';
+        bool wordEnds = at[length] == ' ' || at[length] == '\0';
+        if (wordStarts && wordEnds)
+            return true;
+    }
+    return false;
+}
+
+template <typename Function> Function lookUp(const char* name) {
+    return reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+bool setWithExt(int interval) {
+    auto swapInterval = lookUp<PFNGLXSWAPINTERVALEXTPROC>("glXSwapIntervalEXT");
+    if (!swapInterval)
+        return false;
+    grabXErrors(); // a bad drawable or interval is a protocol error, not a return value
+    swapInterval(GLWin.display, GLWin.window, interval);
+    return releaseXErrors(GLWin.display) == 0;
+}
+
+bool setWithMesa(int interval) {
+    auto swapInterval = lookUp<PFNGLXSWAPINTERVALMESAPROC>("glXSwapIntervalMESA");
+    return swapInterval && swapInterval(static_cast<unsigned int>(interval)) == 0;
+}
+
+// SGI's form knows no interval 0: it cannot switch the waiting off.
+bool setWithSgi(int interval) {
+    auto swapInterval = lookUp<PFNGLXSWAPINTERVALSGIPROC>("glXSwapIntervalSGI");
+    return interval > 0 && swapInterval && swapInterval(interval) == 0;
+}
+
+} // namespace
+
+SwapControl setSwapInterval(int refreshesPerFrame) {
+    if (offersExtension("GLX_EXT_swap_control") && setWithExt(refreshesPerFrame))
+        return kExtSwapControl;
+    if (offersExtension("GLX_MESA_swap_control") && setWithMesa(refreshesPerFrame))
+        return kMesaSwapControl;
+    if (offersExtension("GLX_SGI_swap_control") && setWithSgi(refreshesPerFrame))
+        return kSgiSwapControl;
+    return kNoSwapControl;
+}
+
+const char* swapControlName(SwapControl control) {
+    switch (control) {
+    case kExtSwapControl:
+        return "GLX_EXT_swap_control";
+    case kMesaSwapControl:
+        return "GLX_MESA_swap_control";
+    case kSgiSwapControl:
+        return "GLX_SGI_swap_control";
+    case kNoSwapControl:
+        break;
+    }
+    return "none";
 }

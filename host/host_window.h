@@ -1,9 +1,14 @@
 // The demo's window, GL context, video mode and main loop: the one part of Solvane that
-// knows X11 and GLX. Split by concern: x11_window.cpp (window and events), glx_context.cpp
-// (visual and context), video_mode.cpp (full-screen mode switch), gl_setup.cpp (base GL state),
-// all over window_state.cpp (the window record and the X error trap). Only x11_window.cpp
-// calls the others; their pieces are declared in window_parts.h, for host/ only.
+// knows X11 and GLX. Split by concern: x11_window.cpp (the window), window_events.cpp (the
+// event path and the demo's loop), tool_window.cpp (the window as tools use it), glx_context.cpp
+// (visual, context and swap interval), video_mode.cpp (full-screen mode switch),
+// full_screen_input.cpp (map, pointer warp and grabs), mode_guardian.cpp (the process that puts
+// the mode back should the demo die), gl_setup.cpp (base GL state), all over window_state.cpp
+// (the window record, the X error trap and the lost-connection exit). Their pieces are declared
+// in window_parts.h, for host/ only; tools see window_interface.h alone.
 #pragma once
+
+#include "host/window_interface.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -38,7 +43,6 @@ enum { kWindowUnavailable = -1, kWindowFailed = 0, kWindowReady = 1 };
 
 int createGLWindow(const char* title, int width, int height, int bits, int fullScreenFlag);
 int initGL();
-void resizeGLScene(unsigned int width, unsigned int height);
 // What the main loop runs for each frame: draws it into the back buffer and returns 0 once
 // the demo has ended (drawDemo is one).
 using FrameStep = int (*)();
@@ -46,9 +50,12 @@ using FrameStep = int (*)();
 // Runs the frame step and shows its frame; the last frame stays on screen.
 void drawGLScene();
 void keyPressed(unsigned long keysym);
-void handleEvent(XEvent* event);
-// Drains every queued event, then draws exactly one frame through `frameStep`, until done.
+// Drains every queued event through the demo's handler (window_events.cpp), then draws
+// exactly one frame through `frameStep`, until done.
 void runMainLoop(FrameStep frameStep);
 void killGLWindow();
+// From now on a lost X connection (the window killed, the server gone) ends the process at
+// once with `status` and one line on standard error: no atexit teardown runs.
+void exitWhenDisplayLost(int status);
 // Waits until the window just created is on screen, for callers that draw before any loop.
 void waitUntilMapped();

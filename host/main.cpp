@@ -1,6 +1,5 @@
 // Solvane's entry point: the command line, the window, the demo and the orderly teardown.
 #include "host/demo.h"
-#include "host/demo_player.h"
 #include "host/host_window.h"
 
 #include <csignal>
@@ -42,12 +41,17 @@ int main(int argc, char** argv) {
     // Whatever ends the process from here on, a start-up failure included, the desktop's
     // video mode comes back.
     std::atexit(killGLWindow);
+    exitWhenDisplayLost(1);
 
-    int window = createGLWindow("Solvane", kFrameWidth, kFrameHeight, 24, GLWin.fullScreen);
+    int window = createGLWindow("Solvane", kWindowWidth, kWindowHeight, 24, GLWin.fullScreen);
     if (window == kWindowUnavailable)
         return 1;
     if (window == kWindowFailed)
         done = 1;
+    // One frame per display refresh where GLX can wait for it: the CPU rests in the driver
+    // while the loop itself never sleeps, and the music stays the clock.
+    if (window == kWindowReady)
+        setSwapInterval(1);
 
     initDemo(argc, argv);
     runMainLoop(drawDemo);

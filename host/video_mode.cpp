@@ -52,6 +52,7 @@ ChosenMode readVideoModes(Display* display, int width, int height) {
 void switchToChosenMode(Display* display) {
     if (!haveModes)
         return;
+    announceModeSwitch(GLWin.screen, GLWin.desktopMode, chosenMode);
     grabXErrors();
     XF86VidModeSwitchToMode(display, GLWin.screen, &chosenMode);
     XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);
@@ -66,6 +67,7 @@ void restoreDesktopMode(Display* display) {
     grabXErrors();
     XF86VidModeSwitchToMode(display, GLWin.screen, &GLWin.desktopMode);
     XF86VidModeSetViewPort(display, GLWin.screen, 0, 0);
-    releaseXErrors(display);
+    if (int error = releaseXErrors(display))
+        std::fprintf(stderr, "video mode restore failed: X error %d\n", error);
     switched = false;
 }

@@ -1,4 +1,4 @@
-// The X11 window: creation in both modes, the event loop and the teardown.
+// The X11 window: creation in both modes and the teardown. Its events: window_events.cpp.
 #include "host/host_window.h"
 #include "host/window_parts.h"
 
@@ -37,14 +37,9 @@ void createFullScreenWindow(XVisualInfo* visual, ChosenMode mode) {
                                  CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect,
                                  &GLWin.windowAttributes);
     Cursor cursor = makeInvisibleCursor(GLWin.window);
+    mapAndWaitUntilViewable(display, GLWin.window);
     XWarpPointer(display, None, GLWin.window, 0, 0, 0, 0, 0, 0);
-    XMapRaised(display, GLWin.window);
-    XGrabKeyboard(display, GLWin.window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    // NOTE: a synchronous pointer grab that is never allowed to proceed: the server holds
-    // clicks back, so a click does not end the demo in full screen. Closing the display
-    // releases the grab.
-    XGrabPointer(display, GLWin.window, True, ButtonPressMask, GrabModeSync, GrabModeAsync,
-                 GLWin.window, cursor, CurrentTime);
+    grabKeyboardAndPointer(display, GLWin.window, cursor);
 }
 
 void createManagedWindow(XVisualInfo* visual, const char* title, int width, int height) {
@@ -61,6 +56,15 @@ void createManagedWindow(XVisualInfo* visual, const char* title, int width, int 
     XMapRaised(display, GLWin.window);
 }
 
+int giveUp(const char* what) {
+    std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
+    XCloseDisplay(GLWin.display);
+    GLWin.display = nullptr;
+    return kWindowUnavailable;
+}
+
+} // namespace
+
 // A busy server's listen queue can be full for a moment, even right after it accepted another
 // client (a tool opening its window again): connect fails with EAGAIN, or with another error
 // once Xlib has fallen back to the server's socket file. Short waits for up to two seconds ride
@@ -76,17 +80,10 @@ Display* openDisplay() {
     }
 }
 
-int giveUp(const char* what) {
-    std::printf("%s on display \"%s\"\n", what, DisplayString(GLWin.display));
-    XCloseDisplay(GLWin.display);
-    GLWin.display = nullptr;
-    return kWindowUnavailable;
-}
-
-} // namespace
-
 int createGLWindow(const char* title, int width, int height, int /*bits*/, int fullScreenFlag) {
     GLWin.fullScreen = fullScreenFlag;
+    if (GLWin.fullScreen)
+        startModeGuardian();
     GLWin.display = openDisplay();
     if (!GLWin.display) {
         std::printf("Cannot open display \"%s\"\n", XDisplayName(nullptr));
@@ -131,97 +128,17 @@ int createGLWindow(const char* title, int width, int height, int /*bits*/, int f
     return kWindowReady;
 }
 
-// [SECTION] Events and frames
-
-void keyPressed(unsigned long keysym) {
-    if (keysym == XK_Escape)
-        done = 1;
-}
-
-namespace {
-
-FrameStep runningStep = nullptr;
-
-} // namespace
-
-void drawGLScene() {
-    if (runningStep && !runningStep())
-        done = 1;
-    glXSwapBuffers(GLWin.display, GLWin.window); // the last frame stays on screen
-}
-
-namespace {
-
-void handleConfigure(const XConfigureEvent& configure) {
-    unsigned int width = static_cast<unsigned int>(configure.width);
-    unsigned int height = static_cast<unsigned int>(configure.height);
-    if (width == GLWin.width && height == GLWin.height)
-        return;
-    GLWin.width = width;
-    GLWin.height = height;
-    std::printf("Resize event\n");
-    resizeGLScene(width, height);
-}
-
-void handleClientMessage(const XClientMessageEvent& message) {
-    // Any client may send a message with a bogus atom; that must not end the process.
-    grabXErrors();
-    char* name = XGetAtomName(GLWin.display, message.message_type);
-    releaseXErrors(GLWin.display);
-    if (name && name[0] == 'W') { // WM_PROTOCOLS: the window manager's close request
-        std::printf("Exiting sanely...\n");
-        done = 1;
-    }
-    if (name)
-        XFree(name);
-}
-
-} // namespace
-
-void handleEvent(XEvent* event) {
-    switch (event->type) {
-    case KeyPress:
-        keyPressed(XLookupKeysym(&event->xkey, 0));
-        break;
-    case ButtonPress:
-        done = 1;
-        break;
-    case Expose:
-        if (event->xexpose.count == 0)
-            drawGLScene();
-        break;
-    case ConfigureNotify:
-        handleConfigure(event->xconfigure);
-        break;
-    case ClientMessage:
-        handleClientMessage(event->xclient);
-        break;
-    default:
-        break;
-    }
-}
-
-// Never sleeps: the frame rate is what the machine gives.
-void runMainLoop(FrameStep frameStep) {
-    runningStep = frameStep;
-    while (!done) {
-        while (XPending(GLWin.display) > 0) {
-            XEvent event;
-            XNextEvent(GLWin.display, &event);
-            handleEvent(&event);
-        }
-        drawGLScene();
-    }
-}
+// [SECTION] Teardown
 
 void killGLWindow() {
-    if (!GLWin.display)
-        return;
-    destroyContext();
-    if (GLWin.fullScreen)
-        restoreDesktopMode(GLWin.display);
-    XCloseDisplay(GLWin.display);
-    GLWin.display = nullptr;
+    if (GLWin.display) {
+        destroyContext();
+        if (GLWin.fullScreen)
+            restoreDesktopMode(GLWin.display);
+        XCloseDisplay(GLWin.display);
+        GLWin.display = nullptr;
+    }
+    stopModeGuardian();
 }
 
 void waitUntilMapped() {

@@ -4,6 +4,7 @@
 // the benchmark's sections, which name the effects active on each run of frames.
 #include "tests/process_runner.h"
 #include "tools/lib/mp3tone/mp3_tone.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -289,6 +290,23 @@ TEST_F(CaptureEndToEnd, SignalsStopTheRunWithTheirOwnStatus) {
     const std::string last = "\nsolvane-capture: interrupted\n";
     const std::string errors = tool.errors();
     EXPECT_EQ(errors.substr(errors.size() - std::min(errors.size(), last.size())), last) << errors;
+}
+
+TEST_F(CaptureEndToEnd, ALostDisplayStopsTheRunAndLeavesNoFile) {
+    writeFile(path("script.odml"), "<effect start=\"0\" end=\"600\" name=\"background\"/>\n");
+    servers::PrivateXvfb display;
+    ASSERT_EQ(display.start(), "");
+    ChildProcess tool;
+    ASSERT_TRUE(tool.start(kCapture, {"--fps", "1000", "--frames", "frames"}, directory));
+    const std::string framesWritten = "ls -A '" + path("frames") + "' 2>/dev/null | grep -q .";
+    for (int waited = 0; waited < 600 && runCommand(framesWritten) != 0; ++waited)
+        usleep(100000);
+    display.stop();
+    EXPECT_EQ(tool.wait(60), 2);
+    EXPECT_NE(tool.errors().find("solvane-capture: lost the connection to the X display\n"),
+              std::string::npos)
+        << tool.errors();
+    EXPECT_FALSE(exists(path("frames"))) << "the frames it made are gone";
 }
 
 TEST_F(CaptureEndToEnd, SheetAndProfileCoverTheRange) {

@@ -13,6 +13,8 @@
 
 inline const std::string kDemo = SOLVANE_PATH;
 inline const std::string kPoke = X_POKE_PATH;
+inline const std::string kCapture = CAPTURE_PATH;
+inline const std::string kSwapShim = SWAP_SHIM_PATH;
 
 inline std::string timelineOf(double seconds) {
     return "<effect start=\"0\" end=\"" + std::to_string(seconds) + "\" name=\"nothing\"/>\n";

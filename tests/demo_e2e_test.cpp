@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 #include <vector>
@@ -106,6 +107,48 @@ TEST_F(DemoEndToEnd, OnlyTheExactWindowedArgumentSelectsAWindow) {
     ASSERT_TRUE(windowed.start(kDemo, {"extra", "/windowed", "/fullscreen"}, directory));
     EXPECT_EQ(windowed.wait(30), 0);
     EXPECT_EQ(windowed.output().find("Resolution "), std::string::npos) << windowed.output();
+}
+
+// Through a stand-in driver that offers swap control and records the calls: the demo asks for
+// one frame per refresh through the first whole extension name offered, and asks nothing where
+// none is offered; the capture, on its own clock, asks the driver not to wait.
+TEST_F(DemoEndToEnd, AsksForOneFramePerRefreshWhereGlxOffersSwapControl) {
+    writeFile(directory + "/script.odml", timelineOf(0.3));
+    const std::string log = directory + "/swap.log";
+    struct Run {
+        const char* offers;
+        std::string program;
+        std::vector<std::string> arguments;
+        const char* calls;
+    };
+    const std::vector<std::string> windowed = {"/windowed"};
+    const Run runs[] = {{"GLX_SGI_swap_control GLX_MESA_swap_control GLX_EXT_swap_control", kDemo,
+                         windowed, "glXSwapIntervalEXT 1\n"},
+                        {"GLX_EXT_swap_control_tear GLX_MESA_swap_control", kDemo, windowed,
+                         "glXSwapIntervalMESA 1\n"},
+                        {"GLX_SGI_swap_control", kDemo, windowed, "glXSwapIntervalSGI 1\n"},
+                        {"", kDemo, windowed, ""},
+                        {"GLX_EXT_swap_control",
+                         kCapture,
+                         {"--dir", ".", "--shot", "0.1:shot.png"},
+                         "glXSwapIntervalEXT 0\n"}};
+    runCommand("mkdir -p '" + directory + "/data'");
+    std::string asanOptions = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    // The sanitizer runtime must otherwise be the first library loaded.
+    setenv("ASAN_OPTIONS", (asanOptions + ":verify_asan_link_order=0").c_str(), 1);
+    setenv("SWAP_SHIM_LOG", log.c_str(), 1);
+    for (const Run& run : runs) {
+        std::remove(log.c_str());
+        setenv("SWAP_SHIM_OFFERS", run.offers, 1);
+        setenv("LD_PRELOAD", kSwapShim.c_str(), 1);
+        ChildProcess child;
+        bool started = child.start(run.program, run.arguments, directory);
+        unsetenv("LD_PRELOAD");
+        ASSERT_TRUE(started);
+        EXPECT_EQ(child.wait(30), 0) << run.offers << "\n" << child.output() << child.errors();
+        EXPECT_EQ(readFile(log), run.calls) << run.program << " offered: " << run.offers;
+    }
+    setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// The host's pieces that need no running demo: the base GL state and the projection.
+// The host's pieces that need no running demo: the base GL state, the projection and the
+// frame read back for the tools.
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's macros (None, Bool) would break its templates.
@@ -49,6 +50,30 @@ TEST(BaseGLState, ResizeSetsViewportAndProjectionAndTreatsHeightZeroAsOne) {
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST(ToolWindow, ReadFrameGivesTheBackBufferInEachLayoutAndRowOrder) {
+    REQUIRE_GL_CONTEXT();
+    testgl::startFrame();
+    testgl::fillRect(0, 0, kWindowWidth, 1, {255, 0, 0});                 // the bottom row
+    testgl::fillRect(0, kWindowHeight - 1, kWindowWidth, 1, {0, 0, 255}); // the top row
+    using host::PixelLayout;
+    using host::RowOrder;
+    for (PixelLayout layout : {PixelLayout::kRgb, PixelLayout::kRgba})
+        for (RowOrder order : {RowOrder::kTopDown, RowOrder::kBottomUp}) {
+            std::vector<unsigned char> pixels;
+            host::readFrame(layout, order, &pixels);
+            const size_t rowBytes = kWindowWidth * (layout == PixelLayout::kRgb ? 3 : 4);
+            ASSERT_EQ(pixels.size(), rowBytes * kWindowHeight);
+            auto blueOfRow = [&](int row) {
+                return pixels[rowBytes * row + rowBytes - 1 - (layout == PixelLayout::kRgba)];
+            };
+            auto redOfRow = [&](int row) { return pixels[rowBytes * row]; };
+            const int top = order == RowOrder::kTopDown ? 0 : kWindowHeight - 1;
+            EXPECT_EQ(blueOfRow(top), 255) << int(layout) << int(order);
+            EXPECT_EQ(redOfRow(kWindowHeight - 1 - top), 255) << int(layout) << int(order);
+            EXPECT_EQ(redOfRow(1) + redOfRow(kWindowHeight - 2), 0) << int(layout) << int(order);
+        }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // again when it changes (with odml-lint's findings) and kept when it goes, and keys pressed
 // during a replay are not lost.
 #include "tests/process_runner.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -196,6 +197,20 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);
     EXPECT_EQ(preview.ask("effects"), "ok particles crash");
+}
+
+TEST_F(PreviewProtocol, ALostDisplayEndsItWithAMessage) {
+    servers::PrivateXvfb display;
+    ASSERT_EQ(display.start(), "");
+    Preview preview;
+    ASSERT_TRUE(preview.start(directory, {"--paused"}));
+    EXPECT_EQ(preview.ask("time"), "ok 0.000");
+    display.stop();
+    EXPECT_EQ(preview.readLine(60), "(no answer)") << "it ends by itself";
+    EXPECT_EQ(preview.finish(), 2);
+    EXPECT_NE(readFile(directory + "/stderr.txt")
+                  .find("solvane-preview: lost the connection to the X display\n"),
+              std::string::npos);
 }
 
 TEST_F(PreviewProtocol, AKeyPressedDuringAReplayIsQueuedNotLost) {

@@ -3,7 +3,6 @@
 #include "tests/render_support.h"
 
 #include "gfx/render_texture.h"
-#include "host/demo_player.h"
 #include "host/host_window.h"
 #include "tests/png_test_files.h"
 
@@ -21,7 +20,7 @@ namespace {
 const char* openWindow() {
     if (!std::getenv("DISPLAY"))
         return "DISPLAY is not set";
-    if (createGLWindow("Solvane tests", kFrameWidth, kFrameHeight, 24, 0) != kWindowReady)
+    if (createGLWindow("Solvane tests", kWindowWidth, kWindowHeight, 24, 0) != kWindowReady)
         return "createGLWindow failed (its message is above)";
     waitUntilMapped();
     return nullptr;
@@ -195,10 +194,9 @@ std::vector<Rgb> readRect(int x, int y, int width, int height) {
 }
 
 std::vector<unsigned char> readFrame() {
-    std::vector<unsigned char> pixels(800 * 600 * 3);
+    std::vector<unsigned char> pixels;
     glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kBottomUp, &pixels);
     return pixels;
 }
 

@@ -3,8 +3,8 @@
 // with every click heard. The bounds are generous (the goal is 10 ms); the figures are printed.
 // Skips when no server can be started here.
 #include "sound/sound.h"
-#include "tools/benches/clockbench/sound_server.h"
 #include "tools/benches/clockbench/sync_probe.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 #include <memory>
 #include <string>
 
+using servers::PrivateSoundServer;
+using servers::SoundServerKind;
 using syncprobe::Figures;
-using syncprobe::PrivateSoundServer;
 using syncprobe::Scenario;
-using syncprobe::ServerKind;
 
 namespace {
 
@@ -90,9 +90,9 @@ void expectInStep(const Figures& figures, size_t clicksAtLeast) {
 // A fresh server of `kind`, or a skip that says why not.
 #define START_OR_SKIP(server, kind)                                                                \
     do {                                                                                           \
-        std::string why;                                                                           \
-        if (!(server).start((kind), why)) {                                                        \
-            GTEST_SKIP() << "no " << syncprobe::serverKindName(kind)                               \
+        std::string why = (server).start(kind);                                                    \
+        if (!why.empty()) {                                                                        \
+            GTEST_SKIP() << "no " << servers::soundServerName(kind)                                \
                          << " server could be started here: " << why;                              \
         }                                                                                          \
     } while (0)
@@ -101,12 +101,12 @@ void expectInStep(const Figures& figures, size_t clicksAtLeast) {
 class WarmServer : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* shared = syncprobe::sharedServerAddress();
-        if (shared != nullptr) {
+        const char* shared = std::getenv("SOLVANE_TEST_PULSE_SERVER");
+        if (shared != nullptr && *shared != '\0') {
             address = shared;
         } else {
-            std::string why;
-            if (!own.start(ServerKind::kPulseAudio, why)) {
+            std::string why = own.start(SoundServerKind::kPulseAudio);
+            if (!why.empty()) {
                 GTEST_SKIP() << "no PulseAudio server could be started here: " << why;
             }
             address = own.address();
@@ -124,7 +124,7 @@ protected:
 
 TEST(SoundSync, ColdStartOnPulseAudioIsInStepFromTheFirstClick) {
     PrivateSoundServer server;
-    START_OR_SKIP(server, ServerKind::kPulseAudio);
+    START_OR_SKIP(server, SoundServerKind::kPulseAudio);
     ServerAddress pointed(server.address());
     Figures figures = run(Scenario::kPlay, 4);
     expectInStep(figures, 6);
@@ -133,7 +133,7 @@ TEST(SoundSync, ColdStartOnPulseAudioIsInStepFromTheFirstClick) {
 
 TEST(SoundSync, ColdStartOnPipeWireIsInStepFromTheFirstClick) {
     PrivateSoundServer server;
-    START_OR_SKIP(server, ServerKind::kPipeWire);
+    START_OR_SKIP(server, SoundServerKind::kPipeWire);
     ServerAddress pointed(server.address());
     Figures figures = run(Scenario::kPlay, 4);
     expectInStep(figures, 6);
@@ -167,7 +167,7 @@ TEST_F(WarmServer, PauseStandsStillAndResumesInStep) {
 
 TEST(SoundSync, KilledServerLeavesTheClockOnRealTime) {
     PrivateSoundServer server;
-    START_OR_SKIP(server, ServerKind::kPulseAudio);
+    START_OR_SKIP(server, SoundServerKind::kPulseAudio);
     ServerAddress pointed(server.address());
     ::testing::internal::CaptureStderr();
     Figures figures = run(Scenario::kKill, 4, &server);

@@ -8,6 +8,11 @@
 //   geometry            print the window's WIDTHxHEIGHT+X+Y
 //   mode                print the screen's current video mode as WIDTHxHEIGHT@DOTCLOCK (kHz)
 //   modes               print every mode of the server's list, one a line, the same way
+//   switch WIDTH HEIGHT switch the video mode to the first of that size, as a user would
+//   kill-client         make the server close the demo's connection, as xkill does
+//   hold-grabs SECONDS  grab keyboard and pointer, print "held", and let go SECONDS after
+//                       the demo's window appears
+//   grabs               print whether keyboard and pointer are grabbed by another client
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -84,6 +89,19 @@ void sendClientMessage(Window window, Atom type, long data) {
     XSendEvent(display, window, False, NoEventMask, &event);
 }
 
+bool grabbedElsewhere(bool keyboard) {
+    Window root = DefaultRootWindow(display);
+    int result =
+        keyboard ? XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime)
+                 : XGrabPointer(display, root, False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                                CurrentTime);
+    if (result == GrabSuccess) {
+        keyboard ? XUngrabKeyboard(display, CurrentTime) : XUngrabPointer(display, CurrentTime);
+        XSync(display, False);
+    }
+    return result != GrabSuccess;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -119,6 +137,38 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (command == "switch" && argc > 3) {
+        int count = 0;
+        XF86VidModeModeInfo** modes = nullptr;
+        XF86VidModeGetAllModeLines(display, DefaultScreen(display), &count, &modes);
+        int found = 0;
+        while (found < count && (modes[found]->hdisplay != std::atoi(argv[2]) ||
+                                 modes[found]->vdisplay != std::atoi(argv[3])))
+            ++found;
+        if (found == count)
+            fail("no such mode");
+        XF86VidModeSwitchToMode(display, DefaultScreen(display), modes[found]);
+        XSync(display, False);
+        return 0;
+    }
+    if (command == "grabs") {
+        std::printf("keyboard:%s pointer:%s\n", grabbedElsewhere(true) ? "held" : "free",
+                    grabbedElsewhere(false) ? "held" : "free");
+        return 0;
+    }
+    if (command == "hold-grabs" && argc > 2) {
+        Window root = DefaultRootWindow(display);
+        if (XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime) ||
+            XGrabPointer(display, root, False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                         CurrentTime))
+            fail("cannot grab keyboard and pointer");
+        std::printf("held\n");
+        std::fflush(stdout);
+        waitForWindow(30);
+        usleep(static_cast<useconds_t>(std::atof(argv[2]) * 1e6));
+        return 0;
+    }
+
     Window window = waitForWindow(command == "wait" && argc > 2 ? std::atof(argv[2]) : 10);
     if (command == "wait") {
         std::printf("0x%lx\n", window);
@@ -137,6 +187,8 @@ int main(int argc, char** argv) {
     } else if (command == "close") {
         sendClientMessage(window, XInternAtom(display, "WM_PROTOCOLS", False),
                           static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False)));
+    } else if (command == "kill-client") {
+        XKillClient(display, window);
     } else if (command == "bogus-message") {
         sendClientMessage(window, 0x7ffffff0, 0);
     } else if (command == "resize" && argc > 3) {

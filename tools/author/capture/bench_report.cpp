@@ -1,7 +1,7 @@
 // Plain fixed-width tables: easy to read in a terminal and to paste into a note.
 #include "tools/author/capture/bench_report.h"
 
-#include "host/demo_player.h"
+#include "host/window_interface.h"
 #include "tools/lib/authoring/frame_clock.h"
 
 namespace capture {
@@ -47,8 +47,8 @@ void printProfile(std::FILE* out, const BenchFigures& figures, double frameTotal
 void printBench(std::FILE* out, const BenchFigures& figures) {
     std::fprintf(out, "Solvane frame times\n");
     std::fprintf(out, "  timeline  %s\n", figures.timeline.c_str());
-    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), kFrameWidth,
-                 kFrameHeight);
+    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), kWindowWidth,
+                 kWindowHeight);
     std::fprintf(out, "  range     frames %lld-%lld, %s-%s at %d fps\n",
                  static_cast<long long>(figures.firstFrame),
                  static_cast<long long>(figures.lastFrame),

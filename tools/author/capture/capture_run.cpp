@@ -3,6 +3,7 @@
 #include "tools/author/capture/capture_run.h"
 
 #include "host/demo_player.h"
+#include "host/window_interface.h"
 #include "tools/author/capture/contact_sheet.h"
 #include "tools/author/capture/progress_bar.h"
 #include "tools/author/capture/scene_profiler.h"
@@ -92,8 +93,8 @@ std::string Loop::startOutputs() {
     videoJob.output = outputs.stage(options.video);
     videoJob.format = videoFormatFor(options.video);
     videoJob.music = job.musicPath;
-    videoJob.width = kFrameWidth;
-    videoJob.height = kFrameHeight;
+    videoJob.width = kWindowWidth;
+    videoJob.height = kWindowHeight;
     videoJob.fps = plan.fps;
     videoJob.audioStartMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
     videoJob.frameCount = plan.rangeFrames();
@@ -109,7 +110,7 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
     if (!wanted)
         return "";
     renderer.read(&pixels);
-    const int width = kFrameWidth, height = kFrameHeight;
+    const int width = kWindowWidth, height = kWindowHeight;
     for (; nextShot < shots.size() && shots[nextShot].frame == frame; ++nextShot) {
         std::string error = authoring::writeRgbPng(outputs.stage(shots[nextShot].path),
                                                    pixels.data(), width, height);
@@ -164,7 +165,9 @@ std::string Loop::renderFrame(int64_t frame) {
     if (!error.empty())
         return error;
     Clock::time_point swapStart = Clock::now();
-    renderer.present();
+    error = renderer.present();
+    if (!error.empty())
+        return error;
     if (measured) {
         renderer.finishGpu();
         double frameMs =

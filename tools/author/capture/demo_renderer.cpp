@@ -4,22 +4,19 @@
 
 #include "host/demo.h"
 #include "host/demo_player.h"
-#include "host/host_window.h"
-#include "tools/lib/window/tool_window.h"
+#include "host/held_output.h"
+#include "host/window_interface.h"
 
 #include <GL/gl.h>
-
-#include <cstdio>
-#include <cstring>
 
 namespace capture {
 
 std::string DemoRenderer::open(const std::string& timelineText) {
-    std::string error = toolwindow::open("Solvane capture");
+    std::string error = host::openToolWindow("Solvane capture");
     if (!error.empty())
         return error;
     windowOpen = true;
-    toolwindow::HeldOutput sceneLines(true);
+    host::HeldOutput sceneLines(true);
     player.build(timelineText);
     buildLines = sceneLines.release();
     return "";
@@ -32,19 +29,13 @@ void DemoRenderer::draw(int64_t milliseconds) {
 }
 
 void DemoRenderer::read(std::vector<unsigned char>* rgb) {
-    const size_t rowBytes = kFrameWidth * 3;
-    bottomUp.resize(rowBytes * kFrameHeight);
-    rgb->resize(rowBytes * kFrameHeight);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < kFrameHeight; ++y)
-        std::memcpy(rgb->data() + rowBytes * y, bottomUp.data() + rowBytes * (kFrameHeight - 1 - y),
-                    rowBytes);
+    host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, rgb);
 }
 
-void DemoRenderer::present() {
-    glXSwapBuffers(GLWin.display, GLWin.window);
+std::string DemoRenderer::present() {
+    if (host::presentFrame() == host::WindowStatus::kDisplayLost)
+        return "lost the connection to the X display";
+    return "";
 }
 
 void DemoRenderer::finishGpu() {
@@ -59,7 +50,7 @@ std::string DemoRenderer::rendererName() const {
 void DemoRenderer::close() {
     player.teardown();
     if (windowOpen) {
-        toolwindow::close();
+        host::closeToolWindow();
         windowOpen = false;
     }
 }

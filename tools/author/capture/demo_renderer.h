@@ -28,7 +28,8 @@ public:
     void draw(int64_t milliseconds);
     // The back buffer as RGB rows, top row first.
     void read(std::vector<unsigned char>* rgb);
-    void present();
+    // Shows the frame; "" or why the window is gone.
+    std::string present();
     void finishGpu();
     // GL_RENDERER, e.g. "llvmpipe (LLVM 15.0.7, 256 bits)".
     std::string rendererName() const;
@@ -40,7 +41,6 @@ public:
 private:
     DemoPlayer player;
     bool windowOpen = false;
-    std::vector<unsigned char> bottomUp;
 };
 
 } // namespace capture

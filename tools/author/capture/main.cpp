@@ -13,9 +13,7 @@
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/common/tool_info.h"
-#include "tools/lib/xvfb/private_xvfb.h"
-
-#include <X11/Xlib.h>
+#include "tools/lib/servers/private_servers.h"
 
 #include <cerrno>
 #include <csignal>
@@ -28,18 +26,8 @@ namespace {
 
 constexpr int kFailed = 2;
 
-capture::OutputFiles* liveOutputs = nullptr;
-
 void requestStop(int signal) {
     capture::interrupted = signal; // the exit status says which: 128 + its number
-}
-
-// A lost X server ends the process inside Xlib; the staged files go first.
-int lostDisplay(Display*) {
-    if (liveOutputs)
-        liveOutputs->abandon();
-    std::fprintf(stderr, "solvane-capture: lost the connection to the X display\n");
-    std::_Exit(kFailed);
 }
 
 void installSignals() {
@@ -138,15 +126,13 @@ std::string run(capture::Options options) {
 
     capture::Plan plan;
     capture::CaptureJob job{&options, &plan, demo.timelinePath, "", ""};
-    PrivateXvfb xvfb;
+    servers::PrivateXvfb xvfb;
     capture::OutputFiles outputs;
     if ((error = checkOutputs(options, demo.directory, &job, &outputs)).empty())
         error = xvfb.startIfNeeded();
     if (!error.empty())
         return error;
 
-    liveOutputs = &outputs;
-    XSetIOErrorHandler(lostDisplay);
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
     error = renderer.open(demo.timelineText);
@@ -162,7 +148,6 @@ std::string run(capture::Options options) {
     }
     error = outputs.inFinalNames(error);
     renderer.close();
-    liveOutputs = nullptr;
     if (error.empty())
         error = outputs.commit();
     if (!error.empty())

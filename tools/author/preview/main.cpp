@@ -2,7 +2,7 @@
 // pause, seek, loop, reload and look at the state of the timeline while it plays. Every frame
 // it shows is the frame a straight capture run at the same rate shows at that time.
 #include "host/demo.h"
-#include "host/host_window.h"
+#include "host/window_interface.h"
 #include "sound/sound.h"
 #include "tools/author/preview/control.h"
 #include "tools/author/preview/hud.h"
@@ -14,15 +14,14 @@
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/png/png_writer.h"
 #include "tools/lib/seekable_player/seekable_player.h"
-#include "tools/lib/window/tool_window.h"
 
+#define GL_GLEXT_PROTOTYPES // glWindowPos2i
 #include <GL/gl.h>
-#include <X11/keysym.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -82,7 +81,7 @@ private:
     bool paused = true;
 };
 
-class Preview {
+class Preview final : public host::WindowEventHandler {
 public:
     Preview(const preview::Options& options, const authoring::DemoDirectory& demo,
             authoring::SeekablePlayer* session)
@@ -109,8 +108,8 @@ private:
     void lintTimeline(const std::string& text);
 
     // [SECTION] Input
-    void pumpWindow();
-    void keyPressed(unsigned long keysym, bool shift);
+    void handle(const host::WindowEvent& event) override;
+    void keyPressed(host::Key key, bool shift);
     void command(const std::string& line);
 
     // [SECTION] Showing the frame
@@ -127,8 +126,8 @@ private:
     preview::BeatGrid grid;
     PlayClock clock;
     preview::Hud hud;
-    std::vector<unsigned char> sceneFrame; // RGBA rows, bottom row first, as GL reads them
-    bool paused = false, hudShown = true, quit = false;
+    std::vector<unsigned char> sceneFrame; // RGB rows, top row first, as a shot saves them
+    bool paused = false, hudShown = true, quit = false, displayLost = false;
     double loopFrom = -1, loopTo = -1;
     std::string lastReload = "none yet";
     Clock::time_point warningsUntil, nextReloadPoll = Clock::now();
@@ -210,27 +209,28 @@ void Preview::lintTimeline(const std::string& text) {
 
 // [SECTION] Input
 
-void Preview::keyPressed(unsigned long keysym, bool shift) {
+void Preview::keyPressed(host::Key key, bool shift) {
+    using host::Key;
     const double step = shift ? 10.0 : 1.0;
-    switch (keysym) {
-    case XK_space:
+    switch (key) {
+    case Key::kSpace:
         setPaused(!paused);
         break;
-    case XK_Left:
+    case Key::kLeft:
         seekSeconds(seconds() - step);
         break;
-    case XK_Right:
+    case Key::kRight:
         seekSeconds(seconds() + step);
         break;
-    case XK_Prior:
-    case XK_Next: {
+    case Key::kPageUp:
+    case Key::kPageDown: {
         const std::vector<float> times = session.boundaries();
         const double now = seconds();
-        double to = keysym == XK_Prior ? 0.0 : now;
+        double to = key == Key::kPageUp ? 0.0 : now;
         for (float time : times) {
-            if (keysym == XK_Prior && time < now - 0.0005)
+            if (key == Key::kPageUp && time < now - 0.0005)
                 to = time;
-            if (keysym == XK_Next && time > now + 0.0005) {
+            if (key == Key::kPageDown && time > now + 0.0005) {
                 to = time;
                 break;
             }
@@ -239,29 +239,29 @@ void Preview::keyPressed(unsigned long keysym, bool shift) {
             seekSeconds(to);
         break;
     }
-    case XK_Home:
+    case Key::kHome:
         seekTo(0);
         break;
-    case XK_bracketleft:
+    case Key::kBracketLeft:
         loopFrom = seconds();
         present(false);
         break;
-    case XK_bracketright:
+    case Key::kBracketRight:
         loopTo = seconds();
         present(false);
         break;
-    case XK_backslash:
+    case Key::kBackslash:
         loopFrom = loopTo = -1;
         present(false);
         break;
-    case XK_r:
+    case Key::kR:
         reload(true, nullptr);
         break;
-    case XK_h:
+    case Key::kH:
         hudShown = !hudShown;
         present(false);
         break;
-    case XK_Escape:
+    case Key::kEscape:
         quit = true;
         break;
     default:
@@ -269,21 +269,17 @@ void Preview::keyPressed(unsigned long keysym, bool shift) {
     }
 }
 
-void Preview::pumpWindow() {
-    while (XPending(GLWin.display) > 0) {
-        XEvent event;
-        XNextEvent(GLWin.display, &event);
-        if (event.type == KeyPress) {
-            keyPressed(XLookupKeysym(&event.xkey, 0), event.xkey.state & ShiftMask);
-        } else if (event.type == ButtonPress && event.xbutton.button == Button1 &&
-                   event.xbutton.y >= static_cast<int>(GLWin.height) - preview::Hud::kStripHeight) {
-            seekSeconds(session.end() * event.xbutton.x / std::max(1u, GLWin.width));
-        } else if (event.type == Expose && event.xexpose.count == 0) {
-            present(false);
-        } else if (event.type == ClientMessage) {
-            quit = true; // the window manager's close button
-        }
-    }
+void Preview::handle(const host::WindowEvent& event) {
+    using Kind = host::WindowEvent::Kind;
+    if (event.kind == Kind::kKey)
+        keyPressed(event.key, event.shift);
+    else if (event.kind == Kind::kButton && event.button == 1 &&
+             event.y >= kWindowHeight - preview::Hud::kStripHeight)
+        seekSeconds(session.end() * event.x / kWindowWidth);
+    else if (event.kind == Kind::kExpose)
+        present(false);
+    else if (event.kind == Kind::kClose)
+        quit = true;
 }
 
 void Preview::command(const std::string& line) {
@@ -314,13 +310,8 @@ void Preview::command(const std::string& line) {
         break;
     case preview::Command::kShot: {
         // The frame as the scenes drew it, without the display over it.
-        std::vector<unsigned char> rgb(kFrameWidth * kFrameHeight * 3);
-        for (int y = 0; y < kFrameHeight; ++y)
-            for (int x = 0; x < kFrameWidth; ++x)
-                std::memcpy(&rgb[(y * kFrameWidth + x) * 3],
-                            &sceneFrame[((kFrameHeight - 1 - y) * kFrameWidth + x) * 4], 3);
         std::string error =
-            authoring::writeRgbPng(request.path, rgb.data(), kFrameWidth, kFrameHeight);
+            authoring::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -368,12 +359,9 @@ std::vector<std::string> Preview::hudLines(bool seeking) const {
 }
 
 void Preview::present(bool fresh, bool seeking) {
-    const int width = kFrameWidth, height = kFrameHeight;
+    const int width = kWindowWidth, height = kWindowHeight;
     if (fresh) {
-        sceneFrame.resize(static_cast<size_t>(width) * height * 4);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+        host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, &sceneFrame);
     } else if (!sceneFrame.empty()) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         glMatrixMode(GL_PROJECTION);
@@ -388,9 +376,10 @@ void Preview::present(bool fresh, bool seeking) {
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);
         glDisable(GL_FOG);
-        glRasterPos2i(0, 0);
+        glWindowPos2i(0, height); // the top row first, drawn downwards
+        glPixelZoom(1.0f, -1.0f);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, sceneFrame.data());
+        glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, sceneFrame.data());
         glPopMatrix();
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
@@ -399,7 +388,8 @@ void Preview::present(bool fresh, bool seeking) {
     const double end = std::max(0.001f, session.end());
     hud.setLines(hudLines(seeking));
     hud.draw(width, height, hudShown, seconds() / end, loopFrom / end, loopTo / end);
-    glXSwapBuffers(GLWin.display, GLWin.window);
+    if (host::presentFrame() == host::WindowStatus::kDisplayLost)
+        displayLost = quit = true;
     const Clock::time_point now = Clock::now();
     if (fresh)
         frameMs = std::chrono::duration<double, std::milli>(now - lastPresent).count();
@@ -414,7 +404,8 @@ int Preview::run() {
     }
     seekTo(session.frameForSeek(options.at));
     while (!quit) {
-        pumpWindow();
+        if (host::pollWindowEvents(*this) == host::WindowStatus::kDisplayLost)
+            displayLost = quit = true;
         if (input) {
             if (!input->poll())
                 quit = true; // end of input
@@ -434,6 +425,10 @@ int Preview::run() {
             usleep(2000);
     }
     clock.close();
+    if (displayLost) {
+        std::fprintf(stderr, "solvane-preview: lost the connection to the X display\n");
+        return kFailed;
+    }
     return 0;
 }
 
@@ -449,7 +444,7 @@ int main(int argc, char** argv) {
     if (error.empty())
         error = authoring::openDemoDirectory(options.directory, options.script, &demo);
     if (error.empty())
-        error = toolwindow::open("Solvane preview");
+        error = host::openToolWindow("Solvane preview");
     if (!error.empty()) {
         std::fprintf(stderr, "solvane-preview: %s\n", error.c_str());
         return kFailed;
@@ -460,6 +455,6 @@ int main(int argc, char** argv) {
         Preview preview(options, demo, &session);
         status = preview.run();
     }
-    toolwindow::close();
+    host::closeToolWindow();
     return status;
 }

@@ -10,10 +10,10 @@
 //   after a first run that is not counted.
 #include "sound/sound.h"
 #include "sound/sound_diagnostics.h"
-#include "tools/benches/clockbench/sound_server.h"
 #include "tools/benches/clockbench/sync_probe.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/mp3tone/mp3_tone.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <algorithm>
 #include <chrono>
@@ -106,7 +106,7 @@ void print(const Figures& figures) {
 
 struct SyncOptions {
     bool privateServer = false;
-    syncprobe::ServerKind kind = syncprobe::ServerKind::kPulseAudio;
+    servers::SoundServerKind kind = servers::SoundServerKind::kPulseAudio;
     bool cold = false;
     int runs = 1;
     syncprobe::Scenario scenario = syncprobe::Scenario::kPlay;
@@ -135,8 +135,8 @@ bool parseSync(int argc, char** argv, SyncOptions& options) {
             if (name != "pulseaudio" && name != "pipewire") {
                 return false;
             }
-            options.kind = name == "pipewire" ? syncprobe::ServerKind::kPipeWire
-                                              : syncprobe::ServerKind::kPulseAudio;
+            options.kind = name == "pipewire" ? servers::SoundServerKind::kPipeWire
+                                              : servers::SoundServerKind::kPulseAudio;
         } else if (arg == "--cold" || arg == "--warm") {
             options.cold = arg == "--cold";
         } else if (arg == "--runs" && hasValue) {
@@ -155,7 +155,7 @@ bool parseSync(int argc, char** argv, SyncOptions& options) {
 }
 
 // One measured run, on `server` when there is one; false when the run could not happen.
-bool syncRun(const SyncOptions& options, syncprobe::PrivateSoundServer* server, int number) {
+bool syncRun(const SyncOptions& options, servers::PrivateSoundServer* server, int number) {
     syncprobe::RunOptions run;
     run.scenario = options.scenario;
     run.seconds = options.seconds;
@@ -185,14 +185,14 @@ bool syncRun(const SyncOptions& options, syncprobe::PrivateSoundServer* server, 
 }
 
 int syncMain(const SyncOptions& options) {
-    std::unique_ptr<syncprobe::PrivateSoundServer> server;
-    std::string why;
+    std::unique_ptr<servers::PrivateSoundServer> server;
     for (int number = options.cold ? 1 : 0; number <= options.runs; ++number) {
         if (options.privateServer && (server == nullptr || options.cold || !server->running())) {
-            server = std::make_unique<syncprobe::PrivateSoundServer>();
-            if (!server->start(options.kind, why)) {
-                std::fprintf(stderr, "clockbench: %s: %s\n",
-                             syncprobe::serverKindName(options.kind), why.c_str());
+            server = std::make_unique<servers::PrivateSoundServer>();
+            std::string why = server->start(options.kind);
+            if (!why.empty()) {
+                std::fprintf(stderr, "clockbench: %s: %s\n", servers::soundServerName(options.kind),
+                             why.c_str());
                 return 1;
             }
             setenv("PULSE_SERVER", server->address().c_str(), 1);

@@ -1,11 +1,11 @@
 // preview-bench: how long the preview's seeks and reloads take on a demo directory, and how
 // fast it plays, printed as a table. No sound; the window is the preview's own.
-#include "host/host_window.h"
+#include "host/held_output.h"
+#include "host/window_interface.h"
 #include "tools/lib/authoring/command_line.h"
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/seekable_player/seekable_player.h"
-#include "tools/lib/window/tool_window.h"
 
 #include <GL/gl.h>
 
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     if (error.empty())
         error = authoring::openDemoDirectory(directory, "", &demo);
     if (error.empty())
-        error = toolwindow::open("Solvane preview");
+        error = host::openToolWindow("Solvane preview");
     if (!error.empty()) {
         std::fprintf(stderr, "preview-bench: %s\n", error.c_str());
         return 2;
     }
     int status = 0;
     {
-        toolwindow::HeldOutput quiet(true);
+        host::HeldOutput quiet(true);
         authoring::SeekablePlayer session(demo.timelineText, fps);
         auto seek = [&](double seconds) { session.moveTo(session.frameForSeek(seconds)); };
         // As the preview reloads: the file read once, linted, and the demo built again.
@@ -88,18 +88,25 @@ int main(int argc, char** argv) {
         rows.push_back({"reload at 2:00", secondsOf(reload)});
         const int64_t from = session.frame();
         const int frames = 5 * fps;
+        bool lost = false;
         const double played = secondsOf([&] {
-            for (int i = 1; i <= frames; ++i) {
+            for (int i = 1; i <= frames && !lost; ++i) {
                 session.moveTo(from + i);
-                glXSwapBuffers(GLWin.display, GLWin.window);
+                lost = host::presentFrame() == host::WindowStatus::kDisplayLost;
             }
         });
         quiet.release();
-        std::printf("%-40s %10s\n", "preview, llvmpipe", "seconds");
-        for (const Row& row : rows)
-            std::printf("%-40s %10.3f\n", row.what, row.seconds);
-        std::printf("%-40s %10.1f fps\n", "playing from 2:00, every frame shown", frames / played);
+        if (lost) {
+            std::fprintf(stderr, "preview-bench: lost the connection to the X display\n");
+            status = 2;
+        } else {
+            std::printf("%-40s %10s\n", "preview, llvmpipe", "seconds");
+            for (const Row& row : rows)
+                std::printf("%-40s %10.3f\n", row.what, row.seconds);
+            std::printf("%-40s %10.1f fps\n", "playing from 2:00, every frame shown",
+                        frames / played);
+        }
     }
-    toolwindow::close();
+    host::closeToolWindow();
     return status;
 }

@@ -3,13 +3,13 @@
 // Exit status: 0 steady, 1 memory grew past the allowance, 2 the run could not be made.
 #include "host/demo.h"
 #include "host/demo_player.h"
-#include "host/host_window.h"
+#include "host/held_output.h"
+#include "host/window_interface.h"
 #include "tools/benches/soak/memory_figures.h"
 #include "tools/lib/authoring/command_line.h"
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/common/tool_info.h"
-#include "tools/lib/window/tool_window.h"
-#include "tools/lib/xvfb/private_xvfb.h"
+#include "tools/lib/servers/private_servers.h"
 
 #include <GL/gl.h>
 
@@ -77,9 +77,9 @@ std::string openQuietly(DemoPlayer* player, const std::string& timelineText, boo
         if (saved >= 0 && nowhere >= 0)
             dup2(nowhere, STDERR_FILENO);
     }
-    std::string error = toolwindow::open("Solvane soak");
+    std::string error = host::openToolWindow("Solvane soak");
     if (error.empty()) {
-        toolwindow::HeldOutput sceneLines;
+        host::HeldOutput sceneLines;
         player->build(timelineText);
         std::fputs(sceneLines.release().c_str(), stderr);
     }
@@ -128,13 +128,17 @@ std::string runPass(const SoakOptions& options, const std::string& timelineText,
     FixedFrameClock clock(options.fps);
     for (; clock.currentFrame() <= lastFrame; clock.advance()) {
         player.drawFrame(clock);
-        glXSwapBuffers(GLWin.display, GLWin.window);
+        if (host::presentFrame() == host::WindowStatus::kDisplayLost) {
+            player.teardown();
+            host::closeToolWindow();
+            return "lost the connection to the X display";
+        }
     }
     glFinish();
     if (!soak::sampleMemory(&figures->afterFrames))
         return "cannot read /proc/self/status";
     player.teardown();
-    toolwindow::close();
+    host::closeToolWindow();
     if (!soak::sampleMemory(&figures->afterTeardown))
         return "cannot read /proc/self/status";
     figures->seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -152,7 +156,7 @@ void printPass(int pass, const soak::PassFigures& figures) {
 int run(const SoakOptions& options) {
     authoring::DemoDirectory demo;
     std::string error = authoring::openDemoDirectory(options.directory, "", &demo);
-    PrivateXvfb xvfb;
+    servers::PrivateXvfb xvfb;
     if (error.empty())
         error = xvfb.startIfNeeded();
     if (!error.empty()) {

@@ -5,12 +5,16 @@
 #include "tools/generators/timeline-doc/thumbnails.h"
 #include "tools/lib/common/tool_info.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -19,15 +23,18 @@ const char kUsage[] =
     "Usage: timeline-doc --scenes\n"
     "       timeline-doc --write DOC\n"
     "       timeline-doc --check DOC [RENDERED-DIR]\n"
-    "       timeline-doc --thumbnail FRAME.png THUMBNAIL.png\n"
+    "       timeline-doc --render DOC CAPTURE DEMO-DIR RENDERED-DIR\n"
     "       timeline-doc --update-pictures RENDERED-DIR PICTURE-DIR\n"
-    "Keeps docs/timeline.md in step with the scene list (scripts/make-timeline-doc runs it):\n"
+    "Keeps docs/timeline.md in step with the scene list (scripts/make-timeline-doc runs it,\n"
+    "and a test checks it):\n"
     "  --scenes           print the scene names, one a line, in the scene list's order\n"
     "  --write            rewrite DOC's parts written from the scene list\n"
     "  --check            fail when DOC lists a scene or trigger the list lacks, or lacks one\n"
     "                     it has, or its parts are stale; with RENDERED-DIR, also when a\n"
     "                     scene picture beside DOC differs visibly from a fresh render there\n"
-    "  --thumbnail        shrink an 800x600 frame to a 160x120 picture\n"
+    "  --render           render each scene's example beside DOC with the capture tool\n"
+    "                     CAPTURE in DEMO-DIR, at one second, into RENDERED-DIR/NAME.png\n"
+    "                     at the pictures' size\n"
     "  --update-pictures  copy the renders that differ visibly (or are missing) into\n"
     "                     PICTURE-DIR\n"
     "  -h, --help, --version\n"
@@ -114,6 +121,50 @@ int check(const std::string& doc, const std::string& rendered) {
     return problems.empty() ? 0 : 1;
 }
 
+// Runs `command` with its standard error in `log`; true when it exits 0.
+bool runLogged(std::vector<std::string> command, const std::string& log) {
+    std::vector<char*> argv;
+    for (std::string& word : command)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t child = -1;
+    int status = -1;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        waitpid(child, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return status == 0;
+}
+
+// The frame at one second of each scene's example, shrunk to the document's picture size.
+int render(const std::string& doc, const std::string& capture, const std::string& demo,
+           const std::string& rendered) {
+    const std::string examples = directoryOf(doc) + "/timeline/examples/";
+    if (mkdir(rendered.c_str(), 0777) != 0 && errno != EEXIST)
+        return fail("cannot make " + rendered + ": " + std::strerror(errno));
+    for (int i = 0; i < kSceneCount; ++i) {
+        const std::string stem = rendered + "/" + kScenes[i].name;
+        const std::string frame = stem + "-frame.png", log = stem + ".log";
+        // The scenes' loading lines are of no interest unless the capture fails.
+        if (!runLogged({capture, "--dir", demo, "--script", examples + kScenes[i].name + ".odml",
+                        "--shot", "1:" + frame},
+                       log)) {
+            std::string lines;
+            readText(log, &lines);
+            std::fputs(lines.c_str(), stderr);
+            return fail("could not render the example of " + std::string(kScenes[i].name));
+        }
+        std::string error = makeThumbnail(frame, stem + ".png");
+        std::remove(frame.c_str());
+        std::remove(log.c_str());
+        if (!error.empty())
+            return fail(error);
+    }
+    return 0;
+}
+
 int updatePictures(const std::string& rendered, const std::string& pictures) {
     for (int i = 0; i < kSceneCount; ++i) {
         const std::string from = rendered + "/" + kScenes[i].name + ".png";
@@ -146,10 +197,8 @@ int main(int argc, char** argv) {
         return write(argv[2]);
     if (command == "--check" && (argc == 3 || argc == 4))
         return check(argv[2], argc == 4 ? argv[3] : "");
-    if (command == "--thumbnail" && argc == 4) {
-        std::string error = makeThumbnail(argv[2], argv[3]);
-        return error.empty() ? 0 : fail(error);
-    }
+    if (command == "--render" && argc == 6)
+        return render(argv[2], argv[3], argv[4], argv[5]);
     if (command == "--update-pictures" && argc == 4)
         return updatePictures(argv[2], argv[3]);
     std::fputs(kUsage, stderr);

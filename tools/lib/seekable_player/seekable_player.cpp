@@ -1,7 +1,7 @@
 // The demo player on the fixed frame clock, with replays that draw only the pixels that matter.
 #include "tools/lib/seekable_player/seekable_player.h"
 
-#include "host/host_window.h"
+#include "host/window_interface.h"
 #include "scenes/scene_registry.h"
 #include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/authoring/timeline_info.h"
@@ -42,7 +42,7 @@ void SeekablePlayer::build() {
         glPopAttrib();
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-        resizeGLScene(kFrameWidth, kFrameHeight);
+        resizeGLScene(kWindowWidth, kWindowHeight);
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);

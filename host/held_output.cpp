@@ -1,13 +1,9 @@
-// Opening the host's window for the offline tools.
-#include "tools/lib/window/tool_window.h"
+// Holding standard output and standard error in a temporary file.
+#include "host/held_output.h"
 
-#include "host/demo_player.h"
-#include "host/host_window.h"
-
-#include <cstdio>
 #include <unistd.h>
 
-namespace toolwindow {
+namespace host {
 
 HeldOutput::HeldOutput(bool withErrors) : file(std::tmpfile()) {
     std::fflush(stdout);
@@ -48,22 +44,4 @@ std::string HeldOutput::release() {
     return text;
 }
 
-std::string open(const char* title) {
-    HeldOutput held;
-    int window = createGLWindow(title, kFrameWidth, kFrameHeight, 24, 0);
-    std::string lines = held.release();
-    if (window != kWindowReady) {
-        std::fputs(lines.c_str(), stderr);
-        killGLWindow();
-        return "could not open an " + std::to_string(kFrameWidth) + "x" +
-               std::to_string(kFrameHeight) + " GL window (see the lines above)";
-    }
-    waitUntilMapped();
-    return "";
-}
-
-void close() {
-    killGLWindow();
-}
-
-} // namespace toolwindow
+} // namespace host

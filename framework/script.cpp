@@ -49,7 +49,7 @@ int Script::update(float time) {
         return 0;
 
     for (Effect* effect : effects) {
-        if (!(time >= effect->start && time < effect->end))
+        if (!effect->activeAt(time))
             continue;
         updateEffect(effect, time, delta);
         if (effect->callback) {

@@ -35,6 +35,9 @@ struct Effect {
     Callback* callback = nullptr; // borrowed; null when the name matched no registered scene
     std::vector<Trigger*> triggers;
 
+    // Whether the effect paints at `time` seconds: its start in, its end out.
+    bool activeAt(float time) const { return time >= start && time < end; }
+
     Effect() = default;
     Effect(const Effect&) = delete;
     Effect& operator=(const Effect&) = delete;
@@ -43,8 +46,8 @@ struct Effect {
 
 // Hears what the reader does with the file: each record it keeps, and each place where it
 // degrades or skips something in silence. Every hook does nothing by default, and the demo
-// reads with no listener; the linter's diagnostics (script_diagnostics.h) put each finding
-// into words. Positions are byte offsets into the text; spans are [first, end).
+// reads with no listener; the tools' lint library puts each finding into words. Positions are
+// byte offsets into the text; spans are [first, end).
 class ScriptReadListener {
 public:
     virtual void effectRead(const Effect& /*effect*/, unsigned int /*position*/) {}
@@ -107,13 +110,11 @@ public:
     // Forgets every effect and callback, as a new Script: for building the demo again.
     void clear();
 
-    // Reads a timeline file and appends its effects. A missing or unreadable file leaves the
-    // script as it was; nothing is ever reported unless a listener is given.
-    void load(const char* fileName, ScriptReadListener* listener = nullptr);
-
-    // Reads a timeline held in memory, as load does with a file's bytes.
+    // Reads a timeline's bytes and appends its effects. Nothing is ever reported unless a
+    // listener is given.
     void parse(const unsigned char* text, unsigned int length,
                ScriptReadListener* listener = nullptr);
+    void parse(const std::string& text, ScriptReadListener* listener = nullptr);
 
     // Fires due triggers and paints the effects active at `time` (seconds of music).
     // Returns 1 while the timeline runs, 0 once `time` is past its end.
@@ -140,5 +141,10 @@ private:
     unsigned int textLength = 0;
     ScriptReadListener* listener = nullptr;
 };
+
+// Reads the whole timeline file at `path` into `text`, so that it is read once and parsed from
+// memory. Returns 0, or the errno of the failure (EISDIR for a directory, EFBIG for a file
+// too large to be a timeline).
+int readTimelineFile(const char* path, std::string* text);
 
 } // namespace tarvo64k

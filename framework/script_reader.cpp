@@ -1,10 +1,11 @@
 // The reader of the timeline file: a small byte scanner whose rules are the file format, so
 // keep them exact. It tells its listener what it keeps and what it drops; it never words a
-// finding itself (that is script_diagnostics.cpp, for the linter).
+// finding itself (the tools' lint library does, for the linter and the preview).
 #include "framework/script.h"
 #include "framework/script_scan.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -63,32 +64,30 @@ int toInt(double number) {
 
 // [SECTION] Reading the file
 
-void Script::load(const char* fileName, ScriptReadListener* readListener) {
-    FILE* file = std::fopen(fileName, "rb");
+int readTimelineFile(const char* path, std::string* text) {
+    FILE* file = std::fopen(path, "rb");
     if (!file)
-        return;
-
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    // Positions are handed around as int; a timeline of 2 GiB is not one.
-    if (size < 0 || size > INT_MAX - 2 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return;
+        return errno;
+    text->clear();
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        // Positions are handed around as int; a timeline of 2 GiB is not one.
+        if (text->size() + got > static_cast<size_t>(INT_MAX - 2)) {
+            std::fclose(file);
+            return EFBIG;
+        }
+        text->append(chunk, got);
     }
-
-    unsigned char* buffer = new unsigned char[size > 0 ? size : 1];
-    size_t got = 0;
-    while (got < static_cast<size_t>(size)) {
-        size_t chunk = std::fread(buffer + got, 1, size - got, file);
-        if (chunk == 0)
-            break; // shrunk while read, or not a readable file: parse what arrived
-        got += chunk;
-    }
+    // A directory opens, but does not read.
+    int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
     std::fclose(file);
+    return error;
+}
 
-    parse(buffer, static_cast<unsigned int>(got), readListener);
-    delete[] buffer;
+void Script::parse(const std::string& text, ScriptReadListener* readListener) {
+    parse(reinterpret_cast<const unsigned char*>(text.data()),
+          static_cast<unsigned int>(text.size()), readListener);
 }
 
 void Script::parse(const unsigned char* text, unsigned int length,

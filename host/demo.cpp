@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 tarvo64k::Script script;
 FSOUND_STREAM* music = nullptr;
@@ -60,23 +61,15 @@ DemoPlayer player(script);
     exitDemo();
 }
 
-// The reader ignores a timeline it cannot read, and an empty timeline ends the demo at once,
-// which would look like success.
-void requireReadableTimeline(const char* file) {
-    std::FILE* timeline = std::fopen(file, "rb");
-    int error = errno;
-    if (timeline) {
-        char byte;
-        if (std::fread(&byte, 1, 1, timeline) == 0 && std::ferror(timeline))
-            error = errno; // a directory opens, but does not read
-        else
-            error = 0;
-        std::fclose(timeline);
+// The demo would read nothing from a timeline it cannot read, and an empty timeline ends the
+// demo at once, which would look like success.
+std::string readTimelineOrExit(const char* file) {
+    std::string text;
+    if (int error = tarvo64k::readTimelineFile(file, &text)) {
+        std::fprintf(stderr, "%s: cannot read the timeline: %s\n", file, std::strerror(error));
+        exitDemo();
     }
-    if (error == 0)
-        return;
-    std::fprintf(stderr, "%s: cannot read the timeline: %s\n", file, std::strerror(error));
-    exitDemo();
+    return text;
 }
 
 } // namespace
@@ -95,14 +88,15 @@ void initDemo(int /*argc*/, char** /*argv*/) {
             kRequiredSoundVersion);
         exitDemo();
     }
-    requireReadableTimeline(scriptFile); // before the sound starts, so nothing needs closing
-    if (!FSOUND_Init(44100, 32, 2))
+    // Before the sound starts, so nothing needs closing.
+    const std::string timelineText = readTimelineOrExit(scriptFile);
+    if (!FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags))
         failSound();
-    music = FSOUND_Stream_Open("music.mp3", 0x20000, 0, 0);
+    music = FSOUND_Stream_Open("music.mp3", sound::kStreamMode, 0, 0);
     if (!music)
         failMusic("music.mp3");
 
-    player.build(scriptFile);
+    player.build(timelineText);
 
     // Only now, with everything loaded, does the clock start at 0.
     FSOUND_Stream_Play(-1, music);

@@ -6,14 +6,10 @@
 
 #include <GL/gl.h>
 
-float musicSeconds(int milliseconds) {
-    return static_cast<float>(milliseconds / 1000.0);
-}
-
-void DemoPlayer::build(const char* scriptFile) {
+void DemoPlayer::build(const std::string& timelineText) {
     constructScenes();
     registerScenes(timeline);
-    timeline.load(scriptFile);
+    timeline.parse(timelineText);
     built = true;
 }
 

@@ -8,6 +8,7 @@
 #include "sound/sound.h"
 
 #include <cstdint>
+#include <string>
 
 // Where the frame's time comes from. Times are music milliseconds.
 class TimeSource {
@@ -45,7 +46,14 @@ private:
 };
 
 // The music clock's milliseconds as timeline seconds, the one conversion used everywhere.
-float musicSeconds(int milliseconds);
+inline float musicSeconds(int64_t milliseconds) {
+    return static_cast<float>(static_cast<double>(milliseconds) / 1000.0);
+}
+// Whether a frame at `milliseconds` comes after a timeline's end at `end` seconds: the demo has
+// ended by then.
+inline bool pastTimelineEnd(int64_t milliseconds, float end) {
+    return musicSeconds(milliseconds) > end;
+}
 
 class DemoPlayer {
 public:
@@ -54,25 +62,21 @@ public:
     DemoPlayer(const DemoPlayer&) = delete;
     DemoPlayer& operator=(const DemoPlayer&) = delete;
 
-    // The cell-shading ramp, every scene constructed and registered, the timeline read from
-    // `scriptFile` (a file that cannot be read gives an empty timeline). Pictures are read
+    // The cell-shading ramp, every scene constructed and registered, and the timeline read from
+    // `timelineText`, the whole file's bytes (tarvo64k::readTimelineFile). Pictures are read
     // from data/ under the current directory.
-    void build(const char* scriptFile);
+    void build(const std::string& timelineText);
     // Deletes what build made and empties the timeline; nothing is left for the next build.
     void teardown();
     bool isBuilt() const { return built; }
 
     // Clears the frame and runs the timeline at `seconds`; false once the timeline has ended.
     bool drawAt(float seconds);
-    bool drawFrame(TimeSource& clock) {
-        return drawAt(musicSeconds(static_cast<int>(clock.milliseconds())));
-    }
+    bool drawFrame(TimeSource& clock) { return drawAt(musicSeconds(clock.milliseconds())); }
     // The latest end of any effect, in seconds: the timeline's end.
     float end() const { return timeline.lastEnd; }
     // Whether a frame at `milliseconds` would be past the timeline's end.
-    bool pastTheEnd(int64_t milliseconds) const {
-        return musicSeconds(static_cast<int>(milliseconds)) > end();
-    }
+    bool pastTheEnd(int64_t milliseconds) const { return pastTimelineEnd(milliseconds, end()); }
 
 private:
     tarvo64k::Script& timeline;

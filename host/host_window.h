@@ -14,8 +14,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/xf86vmode.h>
 
-#include <csignal>
-
 struct HostWindow {
     Display* display;
     int screen;
@@ -31,9 +29,6 @@ struct HostWindow {
 
 extern HostWindow GLWin;
 
-// Set to 1 to end the main loop. Signal handlers write it too, hence its type.
-extern volatile std::sig_atomic_t done;
-
 constexpr long kWindowEventMask =
     ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
 
@@ -43,16 +38,9 @@ enum { kWindowUnavailable = -1, kWindowFailed = 0, kWindowReady = 1 };
 
 int createGLWindow(const char* title, int width, int height, int bits, int fullScreenFlag);
 int initGL();
-// What the main loop runs for each frame: draws it into the back buffer and returns 0 once
-// the demo has ended (drawDemo is one).
-using FrameStep = int (*)();
-
 // Runs the frame step and shows its frame; the last frame stays on screen.
 void drawGLScene();
 void keyPressed(unsigned long keysym);
-// Drains every queued event through the demo's handler (window_events.cpp), then draws
-// exactly one frame through `frameStep`, until done.
-void runMainLoop(FrameStep frameStep);
 void killGLWindow();
 // From now on a lost X connection (the window killed, the server gone) ends the process at
 // once with `status` and one line on standard error: no atexit teardown runs.

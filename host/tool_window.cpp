@@ -1,4 +1,4 @@
-// The window as the tools use it: opened windowed with a few tries, shown before the first
+// The window as the tools use it: opened windowed, shown before the first
 // frame, presented and read back, and a lost display reported instead of ending the process.
 #include "host/held_output.h"
 #include "host/host_window.h"
@@ -10,12 +10,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-
-constexpr int kWindowAttempts = 3;
-constexpr useconds_t kRetryMicroseconds = 300000;
 
 bool lost = false;
 
@@ -58,21 +54,14 @@ bool displayLost() {
 namespace host {
 
 std::string openToolWindow(const char* title) {
-    int window = kWindowUnavailable;
-    std::string lines;
-    // NOTE: a busy X server may refuse a connection for a moment even though it accepted
-    // one just before; a few tries ride that out.
-    for (int attempt = 0; attempt < kWindowAttempts && window == kWindowUnavailable; ++attempt) {
-        if (attempt > 0)
-            usleep(kRetryMicroseconds);
-        HeldOutput held;
-        window = createGLWindow(title, kWindowWidth, kWindowHeight, 24, 0);
-        lines = held.release();
-    }
+    HeldOutput held;
+    int window = createGLWindow(title, kWindowWidth, kWindowHeight, 24, 0);
+    std::string lines = held.release();
     if (window != kWindowReady) {
         std::fputs(lines.c_str(), stderr);
         killGLWindow();
-        return "could not open an 800x600 GL window (see the lines above)";
+        return "could not open an " + std::to_string(kWindowWidth) + "x" +
+               std::to_string(kWindowHeight) + " GL window (see the lines above)";
     }
     waitUntilMapped();
     watchForLostDisplay();

@@ -1,8 +1,10 @@
 // The host's window as the demo and the tools drive it, with no X11 or GLX type in sight:
-// open it, present a frame, poll its events through a handler, read the frame back, and learn
-// that the display went away. The X11 side lives in window_events.cpp and tool_window.cpp.
+// open it, present a frame, poll its events through a handler, read the frame back, run the
+// demo's own loop, and learn that the display went away. The X11 side lives in
+// window_events.cpp and tool_window.cpp.
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,19 @@ enum SwapControl { kNoSwapControl, kExtSwapControl, kMesaSwapControl, kSgiSwapCo
 // a loop that never sleeps still draws no frame nobody sees.
 SwapControl setSwapInterval(int refreshesPerFrame);
 const char* swapControlName(SwapControl control); // the extension's name, or "none"
+
+// [SECTION] The demo's own loop
+
+// Set to 1 to end the main loop. Signal handlers write it too, hence its type.
+extern volatile std::sig_atomic_t done;
+
+// What the main loop runs for each frame: draws it into the back buffer and returns 0 once
+// the demo has ended (drawDemo is one).
+using FrameStep = int (*)();
+
+// Drains every queued event through the demo's handler (window_events.cpp), then draws
+// exactly one frame through `frameStep`, until done.
+void runMainLoop(FrameStep frameStep);
 
 namespace host {
 

@@ -4,7 +4,6 @@
 
 #include <X11/keysym.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -66,15 +65,18 @@ int giveUp(const char* what) {
 
 } // namespace
 
-// A busy server's listen queue can be full for a moment (connect fails with EAGAIN): that
-// is worth a few short waits, any other failure is not.
+// A busy server's listen queue can be full for a moment, even right after it accepted another
+// client (a tool opening its window again): connect fails with EAGAIN, or with another error
+// once Xlib has fallen back to the server's socket file. Short waits for up to two seconds ride
+// that out; without a DISPLAY there is nothing to wait for. The one place that retries it.
 Display* openDisplay() {
-    for (int attempt = 0;; ++attempt) {
-        errno = 0;
+    constexpr int kAttempts = 40;
+    constexpr useconds_t kWaitMicroseconds = 50000;
+    for (int attempt = 1;; ++attempt) {
         Display* display = XOpenDisplay(nullptr);
-        if (display || errno != EAGAIN || attempt == 20)
+        if (display || XDisplayName(nullptr)[0] == '\0' || attempt == kAttempts)
             return display;
-        usleep(50000);
+        usleep(kWaitMicroseconds);
     }
 }
 

@@ -42,6 +42,14 @@ namespace sound {
 // FSOUND_Stream_GetTime's position in 64-bit milliseconds.
 int64_t streamTimeMs(FSOUND_STREAM* stream);
 
+// How the demo and the tools that play its music open the sound: FSOUND_Init(kMixRate,
+// kSoftwareChannels, kInitFlags), then FSOUND_Stream_Open(file, kStreamMode, 0, 0). The flags
+// and the mode are accepted and ignored by this layer.
+constexpr int kMixRate = 44100;
+constexpr int kSoftwareChannels = 32;
+constexpr unsigned int kInitFlags = 2;
+constexpr unsigned int kStreamMode = 0x20000;
+
 // Failure codes returned through FSOUND_GetError; the host owns their texts.
 enum Error : int {
     kOk = 0,

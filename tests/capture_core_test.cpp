@@ -1,15 +1,14 @@
-// solvane-capture's pieces that need no window: the fixed clock, the command line, the frame
-// plan, the active-effect bookkeeping, the statistics and the profiler's stand-ins.
+// solvane-capture's pieces that need no window: the command line, the frame plan, the
+// active-effect bookkeeping, the statistics and the profiler's stand-ins.
 #include "host/demo.h"
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
 #include "tools/author/capture/capture_plan.h"
-#include "tools/author/capture/frame_clock.h"
 #include "tools/author/capture/frame_stats.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
 #include "tools/author/capture/scene_profiler.h"
-#include "tools/author/capture/timeline_info.h"
+#include "tools/lib/authoring/timeline_info.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include <vector>
 
 using namespace capture;
+using namespace authoring;
 
 namespace {
 
@@ -33,34 +33,6 @@ void loadTimeline(tarvo64k::Script& script, const std::string& text) {
 }
 
 } // namespace
-
-TEST(CaptureClock, FirstFrameAtOrAfterAgreesWithTheFrameTimes) {
-    for (int fps : {1, 7, 24, 25, 30, 60, 144, 1000}) {
-        for (int64_t ms = 0; ms <= 3000; ++ms) {
-            int64_t frame = firstFrameAtOrAfter(ms, fps);
-            ASSERT_GE(frameMilliseconds(frame, fps), ms) << fps << " fps, " << ms << " ms";
-            if (frame > 0) {
-                ASSERT_LT(frameMilliseconds(frame - 1, fps), ms) << fps << " fps, " << ms;
-            }
-        }
-    }
-    EXPECT_EQ(frameMilliseconds(1, 60), 16);
-    EXPECT_EQ(frameMilliseconds(59, 60), 983);
-    EXPECT_EQ(frameMilliseconds(60, 60), 1000);
-}
-
-TEST(CaptureClock, CommandLineSecondsBecomeWholeMilliseconds) {
-    double seconds = 0;
-    ASSERT_TRUE(parseSeconds("0.7", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 700) << "binary rounding must not reach 701";
-    ASSERT_TRUE(parseSeconds("1.2345", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 1235);
-    ASSERT_TRUE(parseSeconds("12", &seconds));
-    EXPECT_EQ(millisecondsAtOrAfter(seconds), 12000);
-    for (const char* bad : {"", "-1", "abc", "1s", "nan", "inf", " 2"})
-        EXPECT_FALSE(parseSeconds(bad, &seconds)) << bad;
-    EXPECT_EQ(formatClock(65250), "1:05.250");
-}
 
 TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
     Options options;
@@ -198,7 +170,7 @@ TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
 
     std::vector<int> active;
     for (int64_t frame = 0; frame <= 95; ++frame) {
-        float time = musicSeconds(static_cast<int>(frameMilliseconds(frame, 30)));
+        float time = musicSeconds(FixedFrameClock::frameMilliseconds(frame, 30));
         log.clear();
         script.update(time);
         activeEffects(script, time, &active);

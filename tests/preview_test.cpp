@@ -1,6 +1,7 @@
 // solvane-preview driven through its control protocol, as an editor plugin would: seeks land
 // on the frame a straight capture run shows, a pause holds the frame, the timeline is read
-// again when it changes and kept when it goes, and keys pressed during a replay are not lost.
+// again when it changes (with odml-lint's findings) and kept when it goes, and keys pressed
+// during a replay are not lost.
 #include "tests/process_runner.h"
 #include "tools/lib/servers/private_servers.h"
 
@@ -122,6 +123,7 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no display";
+        std::signal(SIGPIPE, SIG_IGN); // a preview that has died fails the test, not ends it
         directory = makeTemporaryDirectory("solvane-preview");
         ASSERT_FALSE(directory.empty());
         runCommand("mkdir '" + directory + "/data'");
@@ -174,6 +176,11 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     Preview preview;
     ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "6"}));
     EXPECT_EQ(preview.ask("time"), "ok 6.000");
+    EXPECT_NE(readFile(directory + "/stderr.txt")
+                  .find("/script.odml:5:1: warning: no 'render2texture' effect earlier in the file "
+                        "is active at 3.5 s"),
+              std::string::npos)
+        << "odml-lint's findings, its checks on the records included";
     const std::vector<unsigned char> before = pixels(shot(preview, "before"));
 
     // The fly-away gives way to the crash, noticed on disk without being asked.
@@ -193,11 +200,23 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_EQ(preview.ask("effects"), "ok particles crash");
 }
 
-TEST_F(PreviewProtocol, ALostDisplayEndsItWithAMessage) {
-    servers::PrivateXvfb display;
-    ASSERT_EQ(display.start(), "");
+TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMessage) {
+    servers::PrivateXvfb probe; // for a display number that is free once it has stopped
+    ASSERT_EQ(probe.start(), "");
+    const std::string late = probe.display();
+    probe.stop();
+    const std::string shared = std::getenv("DISPLAY");
+    setenv("DISPLAY", late.c_str(), 1);
     Preview preview;
-    ASSERT_TRUE(preview.start(directory, {"--paused"}));
+    const bool started = preview.start(directory, {"--paused"});
+    setenv("DISPLAY", shared.c_str(), 1);
+    ASSERT_TRUE(started);
+    usleep(300000); // its first tries find no server
+    servers::ServerProcess display;
+    ASSERT_EQ(display.start({"Xvfb", late, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                             "+extension", "GLX"},
+                            {}),
+              "");
     EXPECT_EQ(preview.ask("time"), "ok 0.000");
     display.stop();
     EXPECT_EQ(preview.readLine(60), "(no answer)") << "it ends by itself";

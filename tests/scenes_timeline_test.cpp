@@ -100,12 +100,8 @@ TEST(SceneTimeline, EveryNameRunsToTheEndWithoutGLErrorsOrAllocationsPerFrameAnd
     REQUIRE_GL_CONTEXT();
     testgl::enterPictureDirectory();
     const int namesBefore = glNamesInUse();
-    FILE* file = std::fopen("script.odml", "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs(kTimeline, file);
-    std::fclose(file);
     DemoPlayer player(script);
-    player.build("script.odml");
+    player.build(kTimeline);
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "while building the scenes";
 
     const TimelineRun run = runTimeline([&player](float time) { return player.drawAt(time); });

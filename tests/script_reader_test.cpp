@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -223,17 +224,18 @@ TEST_F(ScriptReader, LongNamesAndNumbersAreReadWhole) {
     EXPECT_EQ(std::strlen(script.effects[0]->triggers[0]->value), 100000u);
 }
 
-TEST_F(ScriptReader, LoadReadsFilesAndSurvivesUnreadableOnes) {
+TEST_F(ScriptReader, TimelineFilesAreReadWholeOrSayWhyNot) {
     char directory[] = "/tmp/solvane-script-XXXXXX";
     ASSERT_NE(mkdtemp(directory), nullptr);
     std::string path = std::string(directory) + "/script.odml";
     std::ofstream(path) << kWorkedExample;
 
-    script.load((std::string(directory) + "/missing.odml").c_str());
-    EXPECT_TRUE(script.effects.empty());
-    script.load(directory); // a directory opens but yields no bytes
-    EXPECT_TRUE(script.effects.empty());
-    script.load(path.c_str());
+    std::string text = "left over";
+    EXPECT_EQ(tarvo64k::readTimelineFile((std::string(directory) + "/missing.odml").c_str(), &text),
+              ENOENT);
+    EXPECT_EQ(tarvo64k::readTimelineFile(directory, &text), EISDIR) << "opens, but does not read";
+    ASSERT_EQ(tarvo64k::readTimelineFile(path.c_str(), &text), 0);
+    script.parse(text);
     EXPECT_EQ(script.effects.size(), 2u);
     EXPECT_FLOAT_EQ(script.lastEnd, 20);
 

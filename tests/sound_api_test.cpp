@@ -18,7 +18,7 @@ namespace {
 using WallClock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr unsigned int kStreamMode = 0x20000;
+using sound::kStreamMode;
 
 double millisecondsSince(WallClock::time_point start) {
     return std::chrono::duration<double, std::milli>(WallClock::now() - start).count();
@@ -26,7 +26,9 @@ double millisecondsSince(WallClock::time_point start) {
 
 class SoundApi : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(FSOUND_Init(44100, 32, 2)); }
+    void SetUp() override {
+        ASSERT_TRUE(FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags));
+    }
     void TearDown() override { FSOUND_Close(); }
 
     // Opens a generated tone of `seconds`, and starts it as the demo does.
@@ -56,8 +58,8 @@ TEST(SoundLifecycle, CallsBeforeInitFailWithNotInitialised) {
     EXPECT_FALSE(FSOUND_Stream_Close(nullptr));
     EXPECT_EQ(FSOUND_GetError(), sound::kNotInitialised);
 
-    ASSERT_TRUE(FSOUND_Init(44100, 32, 2));
-    EXPECT_FALSE(FSOUND_Init(44100, 32, 2));
+    ASSERT_TRUE(FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags));
+    EXPECT_FALSE(FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags));
     EXPECT_EQ(FSOUND_GetError(), sound::kAlreadyInitialised);
     FSOUND_Close();
     EXPECT_EQ(FSOUND_Stream_Open("music.mp3", kStreamMode, 0, 0), nullptr);
@@ -72,7 +74,7 @@ TEST_F(SoundApi, FallsBackToTheSilentOutputWithoutASoundCard) {
     // A second start-up reports the fallback in one line.
     FSOUND_Close();
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(FSOUND_Init(44100, 32, 2));
+    ASSERT_TRUE(FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags));
     std::string report = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find("plays silently"), std::string::npos) << report;
     EXPECT_EQ(report.find('\n'), report.size() - 1) << report;
@@ -239,5 +241,6 @@ TEST_F(SoundApi, PauseStopsTheClockAndResumeOrPlayingAgainRestartsIt) {
     FSOUND_Close();
     EXPECT_FALSE(FSOUND_SetPaused(0, 0));
     EXPECT_EQ(FSOUND_GetError(), sound::kNotInitialised);
-    ASSERT_TRUE(FSOUND_Init(44100, 32, 2)); // for TearDown
+    ASSERT_TRUE(
+        FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags)); // for TearDown
 }

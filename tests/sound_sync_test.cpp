@@ -185,9 +185,9 @@ TEST_F(WarmServer, PauseStandsStillAndResumesInStep) {
 TEST_F(SharedServer, PlayingAgainAfterAPauseRunsTheClock) {
     SoundTestFiles files;
     std::string path = files.tone("tone.mp3", mp3tone::ToneOptions());
-    ASSERT_TRUE(FSOUND_Init(44100, 32, 2));
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
-    FSOUND_STREAM* other = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
+    ASSERT_TRUE(FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags));
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), sound::kStreamMode, 0, 0);
+    FSOUND_STREAM* other = FSOUND_Stream_Open(path.c_str(), sound::kStreamMode, 0, 0);
     ASSERT_TRUE(stream != nullptr && other != nullptr);
     int channel = FSOUND_Stream_Play(-1, stream);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 struct Tool {
-    const char* name;
-    const char* path;
+    std::string name;
+    std::string path;
 };
+void PrintTo(const Tool& tool, std::ostream* out) {
+    *out << tool.name;
+}
 
 class ToolInfo : public ::testing::TestWithParam<Tool> {};
 
@@ -28,7 +33,7 @@ TEST_P(ToolInfo, AnswersHelpAndVersion) {
     };
     std::string out;
     EXPECT_EQ(run("--version", &out), 0);
-    EXPECT_EQ(out.find(std::string(tool.name) + " (Solvane) " SOLVANE_VERSION), 0u) << out;
+    EXPECT_EQ(out.find(tool.name + " (Solvane) " SOLVANE_VERSION), 0u) << out;
     EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line: " << out;
     for (const char* help : {"-h", "--help"}) {
         EXPECT_EQ(run(help, &out), 0) << help;
@@ -37,20 +42,22 @@ TEST_P(ToolInfo, AnswersHelpAndVersion) {
     runCommand("rm -rf '" + directory + "'");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryTool, ToolInfo,
-    ::testing::Values(Tool{"odml-lint", ODML_LINT_PATH}, Tool{"solvane-capture", CAPTURE_PATH},
-                      Tool{"solvane-soak", SOAK_PATH}, Tool{"artgen", ARTGEN_PATH},
-                      Tool{"musicgen", MUSICGEN_PATH}, Tool{"clockbench", CLOCKBENCH_PATH},
-                      Tool{"script-bench", SCRIPT_BENCH_PATH},
-                      Tool{"timeline-doc", TIMELINE_DOC_PATH},
-                      Tool{"private-servers", PRIVATE_SERVERS_PATH}),
-    [](const ::testing::TestParamInfo<Tool>& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (c == '-')
-                c = '_';
-        return name;
-    });
+// "name=path,..." as the build lists every tool.
+std::vector<Tool> everyTool() {
+    std::vector<Tool> tools;
+    std::stringstream list(SOLVANE_TOOLS);
+    for (std::string entry; std::getline(list, entry, ',');)
+        tools.push_back({entry.substr(0, entry.find('=')), entry.substr(entry.find('=') + 1)});
+    return tools;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTool, ToolInfo, ::testing::ValuesIn(everyTool()),
+                         [](const ::testing::TestParamInfo<Tool>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
 
 } // namespace

@@ -1,6 +1,6 @@
 // Writes PNG fuzz seeds into a directory, beside the PngSuite images: pictures carrying the
 // metadata image editors write (tEXt, zTXt, iTXt, iCCP, tIME, pHYs) in accepted and refused
-// forms, and files of a few hundred bytes whose last chunk declares 2 GB (issue 19).
+// forms, and files of a few hundred bytes whose last chunk declares 2 GB.
 #include "tests/png_chunk_files.h"
 
 #include <png.h>

@@ -1,7 +1,8 @@
 // Plain fixed-width tables: easy to read in a terminal and to paste into a note.
 #include "tools/author/capture/bench_report.h"
 
-#include "tools/author/capture/frame_clock.h"
+#include "host/window_interface.h"
+#include "tools/lib/authoring/frame_clock.h"
 
 namespace capture {
 
@@ -19,8 +20,9 @@ void printSections(std::FILE* out, const BenchFigures& figures) {
                       "  fps@med  effects\n");
     int number = 1;
     for (const Section& section : figures.sections) {
-        std::fprintf(out, "%3d  %-9s  %-9s  ", number++, formatClock(section.firstMs).c_str(),
-                     formatClock(section.lastMs).c_str());
+        std::fprintf(out, "%3d  %-9s  %-9s  ", number++,
+                     authoring::formatClock(section.firstMs).c_str(),
+                     authoring::formatClock(section.lastMs).c_str());
         printTimes(out, summarise(section.frameMs));
         std::fprintf(out, "  %s\n", section.label.c_str());
     }
@@ -45,11 +47,13 @@ void printProfile(std::FILE* out, const BenchFigures& figures, double frameTotal
 void printBench(std::FILE* out, const BenchFigures& figures) {
     std::fprintf(out, "Solvane frame times\n");
     std::fprintf(out, "  timeline  %s\n", figures.timeline.c_str());
-    std::fprintf(out, "  renderer  %s, 800x600\n", figures.renderer.c_str());
+    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), kWindowWidth,
+                 kWindowHeight);
     std::fprintf(out, "  range     frames %lld-%lld, %s-%s at %d fps\n",
                  static_cast<long long>(figures.firstFrame),
-                 static_cast<long long>(figures.lastFrame), formatClock(figures.firstMs).c_str(),
-                 formatClock(figures.lastMs).c_str(), figures.fps);
+                 static_cast<long long>(figures.lastFrame),
+                 authoring::formatClock(figures.firstMs).c_str(),
+                 authoring::formatClock(figures.lastMs).c_str(), figures.fps);
     std::fprintf(out, "  timed     draw, glFinish and swap of each frame, in ms%s\n",
                  figures.profiled ? " (with the profiler's extra glFinish calls)" : "");
     std::fprintf(out, "\n                               frames   median      p95      p99      max"

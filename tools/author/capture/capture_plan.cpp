@@ -2,7 +2,7 @@
 #include "tools/author/capture/capture_plan.h"
 
 #include "host/demo_player.h"
-#include "tools/author/capture/frame_clock.h"
+#include "tools/lib/authoring/frame_clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,8 +24,10 @@ std::string planRange(const Options& options, float timelineEnd, Plan* plan) {
     if (options.hasTo && options.to > static_cast<double>(timelineEnd))
         return "--to " + secondsText(options.to) + " is beyond the timeline's end (" + end + ")";
     double to = options.hasTo ? options.to : static_cast<double>(timelineEnd);
-    plan->rangeFirst = firstFrameAtOrAfter(millisecondsAtOrAfter(options.from), plan->fps);
-    plan->rangeEnd = firstFrameAtOrAfter(millisecondsAtOrAfter(to), plan->fps);
+    plan->rangeFirst =
+        authoring::firstFrameAtOrAfter(authoring::millisecondsAtOrAfter(options.from), plan->fps);
+    plan->rangeEnd =
+        authoring::firstFrameAtOrAfter(authoring::millisecondsAtOrAfter(to), plan->fps);
     if (plan->rangeEnd <= plan->rangeFirst) {
         if (options.hasFrom)
             return "--from " + secondsText(options.from) + " leaves no frame before " +
@@ -37,24 +39,20 @@ std::string planRange(const Options& options, float timelineEnd, Plan* plan) {
 }
 
 std::string planSheet(const Options& options, Plan* plan) {
-    int64_t every = millisecondsAtOrAfter(options.every);
-    int64_t fromMs = frameMilliseconds(plan->rangeFirst, plan->fps);
-    int64_t endMs = frameMilliseconds(plan->rangeEnd - 1, plan->fps);
+    int64_t every = authoring::millisecondsAtOrAfter(options.every);
+    int64_t fromMs = FixedFrameClock::frameMilliseconds(plan->rangeFirst, plan->fps);
+    int64_t endMs = FixedFrameClock::frameMilliseconds(plan->rangeEnd - 1, plan->fps);
     int64_t count = (endMs - fromMs) / every + 1;
     if (count > static_cast<int64_t>(kMaxSheetRows) * options.columns)
         return "--every " + secondsText(options.every) + " gives " + std::to_string(count) +
                " thumbnails, more than a sheet holds at " + std::to_string(options.columns) +
                " columns; raise --every or --columns";
     for (int64_t at = fromMs; at <= endMs; at += every)
-        plan->sheetFrames.push_back(firstFrameAtOrAfter(at, plan->fps));
+        plan->sheetFrames.push_back(authoring::firstFrameAtOrAfter(at, plan->fps));
     return "";
 }
 
 } // namespace
-
-bool pastTheEnd(int64_t frame, int fps, float timelineEnd) {
-    return musicSeconds(static_cast<int>(frameMilliseconds(frame, fps))) > timelineEnd;
-}
 
 std::string makePlan(const Options& options, float timelineEnd, Plan* plan) {
     *plan = Plan();
@@ -63,8 +61,9 @@ std::string makePlan(const Options& options, float timelineEnd, Plan* plan) {
         return "the timeline has no effect that ends after 0 s: nothing to render";
 
     for (const ShotRequest& shot : options.shots) {
-        int64_t frame = firstFrameAtOrAfter(millisecondsAtOrAfter(shot.seconds), plan->fps);
-        if (pastTheEnd(frame, plan->fps, timelineEnd))
+        int64_t frame = authoring::firstFrameAtOrAfter(
+            authoring::millisecondsAtOrAfter(shot.seconds), plan->fps);
+        if (authoring::pastTheEnd(frame, plan->fps, timelineEnd))
             return "--shot " + secondsText(shot.seconds) + ":" + shot.path +
                    ": beyond the timeline's end (" + secondsText(timelineEnd) + ")";
         plan->shots.push_back({frame, shot.path});

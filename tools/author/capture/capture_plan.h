@@ -30,7 +30,4 @@ struct Plan {
 // `timelineEnd` is the script's lastEnd. Returns an empty string, or one line.
 std::string makePlan(const Options& options, float timelineEnd, Plan* plan);
 
-// True when the demo would already have ended at this frame: its time is past the end.
-bool pastTheEnd(int64_t frame, int fps, float timelineEnd);
-
 } // namespace capture

@@ -3,12 +3,14 @@
 #include "tools/author/capture/capture_run.h"
 
 #include "host/demo_player.h"
+#include "host/window_interface.h"
 #include "tools/author/capture/contact_sheet.h"
-#include "tools/author/capture/frame_clock.h"
 #include "tools/author/capture/progress_bar.h"
 #include "tools/author/capture/scene_profiler.h"
-#include "tools/author/capture/timeline_info.h"
 #include "tools/author/capture/video_encoder.h"
+#include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/timeline_info.h"
+#include "tools/lib/png/png_writer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,7 +40,7 @@ public:
     Loop(const CaptureJob& job, tarvo64k::Script& script, DemoRenderer& renderer,
          OutputFiles& outputs, BenchFigures* figures)
         : job(job), options(*job.options), plan(*job.plan), script(script), renderer(renderer),
-          outputs(outputs), figures(figures), effectNames(effectSceneNames(script)) {
+          outputs(outputs), figures(figures), effectNames(authoring::effectSceneNames(script)) {
         shots = plan.shots;
         std::stable_sort(
             shots.begin(), shots.end(),
@@ -91,10 +93,10 @@ std::string Loop::startOutputs() {
     videoJob.output = outputs.stage(options.video);
     videoJob.format = videoFormatFor(options.video);
     videoJob.music = job.musicPath;
-    videoJob.width = DemoRenderer::kWidth;
-    videoJob.height = DemoRenderer::kHeight;
+    videoJob.width = kWindowWidth;
+    videoJob.height = kWindowHeight;
     videoJob.fps = plan.fps;
-    videoJob.audioStartMs = frameMilliseconds(plan.rangeFirst, plan.fps);
+    videoJob.audioStartMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
     videoJob.frameCount = plan.rangeFrames();
     return video.start(videoJob);
 }
@@ -108,16 +110,16 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
     if (!wanted)
         return "";
     renderer.read(&pixels);
-    const int width = DemoRenderer::kWidth, height = DemoRenderer::kHeight;
+    const int width = kWindowWidth, height = kWindowHeight;
     for (; nextShot < shots.size() && shots[nextShot].frame == frame; ++nextShot) {
-        std::string error =
-            writeRgbPng(outputs.stage(shots[nextShot].path), pixels.data(), width, height);
+        std::string error = authoring::writeRgbPng(outputs.stage(shots[nextShot].path),
+                                                   pixels.data(), width, height);
         if (!error.empty())
             return error;
     }
     if (inRange && !options.framesDirectory.empty()) {
         std::string path = outputs.stage(frameFileName(options.framesDirectory, frame));
-        std::string error = writeRgbPng(path, pixels.data(), width, height);
+        std::string error = authoring::writeRgbPng(path, pixels.data(), width, height);
         if (!error.empty())
             return error;
     }
@@ -128,19 +130,20 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
     }
     for (; nextThumbnail < plan.sheetFrames.size() && plan.sheetFrames[nextThumbnail] == frame;
          ++nextThumbnail) {
-        activeEffects(script, musicSeconds(static_cast<int>(milliseconds)), &active);
+        authoring::activeEffects(script, musicSeconds(milliseconds), &active);
         sheet->add(static_cast<int>(nextThumbnail), pixels.data(), width, height,
-                   formatClock(milliseconds), describeEffects(effectNames, active));
+                   authoring::formatClock(milliseconds),
+                   authoring::describeEffects(effectNames, active));
     }
     return "";
 }
 
 void Loop::recordBench(int64_t frame, int64_t milliseconds, double frameMs) {
-    activeEffects(script, musicSeconds(static_cast<int>(milliseconds)), &active);
+    authoring::activeEffects(script, musicSeconds(milliseconds), &active);
     std::vector<Section>& sections = figures->sections;
     std::string label;
     if (sections.empty() || sections.back().effects != active)
-        label = describeEffects(effectNames, active);
+        label = authoring::describeEffects(effectNames, active);
     else
         label = sections.back().label;
     addToSections(&sections, active, label, frame, milliseconds, frameMs);
@@ -148,7 +151,7 @@ void Loop::recordBench(int64_t frame, int64_t milliseconds, double frameMs) {
 }
 
 std::string Loop::renderFrame(int64_t frame) {
-    const int64_t milliseconds = frameMilliseconds(frame, plan.fps);
+    const int64_t milliseconds = FixedFrameClock::frameMilliseconds(frame, plan.fps);
     const bool measured = options.bench && plan.inRange(frame);
     if (profiler)
         profiler->setRecording(measured);
@@ -212,8 +215,8 @@ std::string runCapture(const CaptureJob& job, tarvo64k::Script& script, DemoRend
         figures->fps = job.plan->fps;
         figures->firstFrame = job.plan->rangeFirst;
         figures->lastFrame = job.plan->rangeEnd - 1;
-        figures->firstMs = frameMilliseconds(figures->firstFrame, figures->fps);
-        figures->lastMs = frameMilliseconds(figures->lastFrame, figures->fps);
+        figures->firstMs = FixedFrameClock::frameMilliseconds(figures->firstFrame, figures->fps);
+        figures->lastMs = FixedFrameClock::frameMilliseconds(figures->lastFrame, figures->fps);
         figures->profiled = job.options->profile;
     }
     return error;

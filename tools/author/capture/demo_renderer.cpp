@@ -11,13 +11,13 @@
 
 namespace capture {
 
-std::string DemoRenderer::open(const std::string& scriptPath) {
+std::string DemoRenderer::open(const std::string& timelineText) {
     std::string error = host::openToolWindow("Solvane capture");
     if (!error.empty())
         return error;
     windowOpen = true;
     host::HeldOutput sceneLines(true);
-    player.build(scriptPath.c_str());
+    player.build(timelineText);
     buildLines = sceneLines.release();
     return "";
 }
@@ -25,7 +25,7 @@ std::string DemoRenderer::open(const std::string& scriptPath) {
 DemoRenderer::DemoRenderer() : player(script) {}
 
 void DemoRenderer::draw(int64_t milliseconds) {
-    player.drawAt(musicSeconds(static_cast<int>(milliseconds)));
+    player.drawAt(musicSeconds(milliseconds));
 }
 
 void DemoRenderer::read(std::vector<unsigned char>* rgb) {

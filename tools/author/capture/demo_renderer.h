@@ -17,12 +17,12 @@ public:
     DemoRenderer& operator=(const DemoRenderer&) = delete;
     ~DemoRenderer() { close(); }
 
-    // Opens the window and builds the demo from the timeline at `scriptPath`, with the
-    // current directory as the demo directory. The host's set-up lines, which it prints on
+    // Opens the window and builds the demo from the timeline's bytes, with the current
+    // directory as the demo directory. The host's set-up lines, which it prints on
     // standard output, are held back and shown on standard error only if the window fails.
     // What the scenes print while they load (missing pictures and the like) is kept in
     // buildLines, for the caller to show once it knows the run goes ahead.
-    std::string open(const std::string& scriptPath);
+    std::string open(const std::string& timelineText);
     std::string buildLines;
     // One frame at `milliseconds` of music, as drawDemo draws it: into the back buffer.
     void draw(int64_t milliseconds);
@@ -37,8 +37,6 @@ public:
     void close();
     // The timeline's end in seconds, once open has built the demo.
     float timelineEnd() const { return player.end(); }
-
-    static constexpr int kWidth = 800, kHeight = 600;
 
 private:
     DemoPlayer player;

@@ -6,10 +6,12 @@
 #include "tools/author/capture/capture_plan.h"
 #include "tools/author/capture/capture_run.h"
 #include "tools/author/capture/demo_renderer.h"
-#include "tools/author/capture/frame_clock.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
 #include "tools/author/capture/video_encoder.h"
+#include "tools/lib/authoring/demo_directory.h"
+#include "tools/lib/authoring/file_paths.h"
+#include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/servers/private_servers.h"
 
@@ -23,7 +25,6 @@
 namespace {
 
 constexpr int kFailed = 2;
-const char* const kInterruptedText = "interrupted";
 
 void requestStop(int signal) {
     capture::interrupted = signal; // the exit status says which: 128 + its number
@@ -38,25 +39,6 @@ void installSignals() {
     std::signal(SIGPIPE, SIG_IGN); // a dead ffmpeg shows as a failed write instead
 }
 
-std::string checkDirectory(const std::string& directory) {
-    struct stat info;
-    if (stat(directory.c_str(), &info) != 0)
-        return "--dir " + directory + ": " + std::strerror(errno);
-    if (!S_ISDIR(info.st_mode))
-        return "--dir " + directory + ": not a directory";
-    if (access(directory.c_str(), R_OK | X_OK) != 0)
-        return "--dir " + directory + ": " + std::strerror(errno);
-    return "";
-}
-
-// Without data/ every scene draws without its pictures: grey frames, not the demo.
-std::string checkDemoDirectory(const std::string& directory) {
-    struct stat info;
-    if (stat((directory + "/data").c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return "--dir " + directory + ": not a demo directory: it has no data/ with the pictures";
-    return "";
-}
-
 std::string checkReadable(const std::string& path, const char* what) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
@@ -67,14 +49,11 @@ std::string checkReadable(const std::string& path, const char* what) {
 
 // Every output path is made absolute against the directory the tool was started in.
 void resolvePaths(capture::Options* options) {
-    options->directory = capture::absolutePath(options->directory);
-    options->script = options->script.empty() ? options->directory + "/script.odml"
-                                              : capture::absolutePath(options->script);
     for (capture::ShotRequest& shot : options->shots)
-        shot.path = capture::absolutePath(shot.path);
-    options->framesDirectory = capture::absolutePath(options->framesDirectory);
-    options->video = capture::absolutePath(options->video);
-    options->sheet = capture::absolutePath(options->sheet);
+        shot.path = authoring::absolutePath(shot.path);
+    options->framesDirectory = authoring::absolutePath(options->framesDirectory);
+    options->video = authoring::absolutePath(options->video);
+    options->sheet = authoring::absolutePath(options->sheet);
 }
 
 std::string checkFramesDirectory(const std::string& directory, capture::OutputFiles* outputs) {
@@ -94,28 +73,28 @@ std::string checkFramesDirectory(const std::string& directory, capture::OutputFi
 
 // The video's sound is padded with silence past the music's end; say so before rendering.
 void warnIfPastTheMusic(const capture::CaptureJob& job) {
-    constexpr int kRate = 44100;
     sound::Mp3Decoder decoder;
-    if (decoder.open(job.musicPath.c_str(), kRate) != 0)
+    if (decoder.open(job.musicPath.c_str(), sound::kMixRate) != 0)
         return; // ffmpeg reports what it cannot read
-    const int64_t musicMs = decoder.length() * 1000 / kRate;
-    const int64_t endMs = capture::frameMilliseconds(job.plan->rangeEnd, job.plan->fps);
+    const int64_t musicMs = decoder.length() * 1000 / sound::kMixRate;
+    const int64_t endMs = FixedFrameClock::frameMilliseconds(job.plan->rangeEnd, job.plan->fps);
     if (endMs > musicMs)
         std::fprintf(stderr,
                      "solvane-capture: warning: the video runs to %s but the music ends at %s; "
                      "the rest is silent\n",
-                     capture::formatClock(endMs).c_str(), capture::formatClock(musicMs).c_str());
+                     authoring::formatClock(endMs).c_str(),
+                     authoring::formatClock(musicMs).c_str());
 }
 
-std::string checkOutputs(const capture::Options& options, capture::CaptureJob* job,
-                         capture::OutputFiles* outputs) {
+std::string checkOutputs(const capture::Options& options, const std::string& directory,
+                         capture::CaptureJob* job, capture::OutputFiles* outputs) {
     for (const capture::ShotRequest& shot : options.shots) {
-        std::string error = capture::checkWritable(shot.path);
+        std::string error = authoring::checkWritable(shot.path);
         if (!error.empty())
             return error;
     }
     if (!options.sheet.empty()) {
-        std::string error = capture::checkWritable(options.sheet);
+        std::string error = authoring::checkWritable(options.sheet);
         if (!error.empty())
             return error;
     }
@@ -123,10 +102,10 @@ std::string checkOutputs(const capture::Options& options, capture::CaptureJob* j
         job->ffmpeg = capture::findProgram("ffmpeg");
         if (job->ffmpeg.empty())
             return "--video needs ffmpeg, and there is none on PATH";
-        job->musicPath = options.directory + "/music.mp3";
+        job->musicPath = directory + "/music.mp3";
         std::string error = checkReadable(job->musicPath, "the music for the video");
         if (error.empty())
-            error = capture::checkWritable(options.video);
+            error = authoring::checkWritable(options.video);
         if (!error.empty())
             return error;
     }
@@ -138,30 +117,25 @@ std::string checkOutputs(const capture::Options& options, capture::CaptureJob* j
 
 std::string run(capture::Options options) {
     resolvePaths(&options);
-    std::string error = checkDirectory(options.directory);
+    std::string error = capture::checkDistinctOutputs(options);
+    authoring::DemoDirectory demo;
     if (error.empty())
-        error = checkDemoDirectory(options.directory);
-    if (error.empty())
-        error = capture::checkDistinctOutputs(options);
-    if (error.empty())
-        error = checkReadable(options.script, "the timeline");
+        error = authoring::openDemoDirectory(options.directory, options.script, &demo);
     if (!error.empty())
         return error;
 
     capture::Plan plan;
-    capture::CaptureJob job{&options, &plan, options.script, "", ""};
+    capture::CaptureJob job{&options, &plan, demo.timelinePath, "", ""};
     servers::PrivateXvfb xvfb;
     capture::OutputFiles outputs;
-    if ((error = checkOutputs(options, &job, &outputs)).empty())
+    if ((error = checkOutputs(options, demo.directory, &job, &outputs)).empty())
         error = xvfb.startIfNeeded();
-    if (error.empty() && chdir(options.directory.c_str()) != 0)
-        error = "--dir " + options.directory + ": " + std::strerror(errno);
     if (!error.empty())
         return error;
 
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
-    error = renderer.open(options.script);
+    error = renderer.open(demo.timelineText);
     // The frames follow from the timeline's end, known once the demo is built; what the
     // scenes said while loading belongs with the diagnostics of a run that goes ahead.
     if (error.empty())
@@ -200,5 +174,5 @@ int main(int argc, char** argv) {
     if (error.empty())
         return 0;
     std::fprintf(stderr, "solvane-capture: %s\n", error.c_str());
-    return error == kInterruptedText ? 128 + capture::interrupted : kFailed;
+    return capture::interrupted ? 128 + capture::interrupted : kFailed;
 }

@@ -1,27 +1,24 @@
 // Long options only, each "--name VALUE" or "--name=VALUE"; every mistake is one line.
 #include "tools/author/capture/options.h"
 
-#include "tools/author/capture/frame_clock.h"
-#include "tools/author/capture/output_files.h"
 #include "tools/author/capture/video_encoder.h"
-#include "tools/lib/common/tool_info.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include "tools/lib/authoring/command_line.h"
+#include "tools/lib/authoring/file_paths.h"
+#include "tools/lib/authoring/frame_clock.h"
 
 namespace capture {
 
 namespace {
+
+using authoring::parseCount;
+using authoring::parseSeconds;
 
 constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
 constexpr int kMaxColumns = 64;
 
 // libpng writes the pictures, so a picture must be named as a PNG file.
 std::string checkPngName(const std::string& option, const std::string& path) {
-    std::string extension = fileExtension(path);
+    std::string extension = authoring::fileExtension(path);
     if (extension == ".png")
         return "";
     return option + ": pictures are written as PNG only; name the file .png";
@@ -40,7 +37,7 @@ std::string parseShot(const std::string& text, ShotRequest* shot) {
 std::string checkVideoName(const std::string& path) {
     if (videoFormatFor(path))
         return "";
-    std::string extension = fileExtension(path);
+    std::string extension = authoring::fileExtension(path);
     return "--video " + path + ": " +
            (extension.empty() ? "no file extension to tell the format by"
                               : "no video format is written as '" + extension + "'") +
@@ -80,24 +77,14 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
         options->sheet = value;
         return checkPngName("--sheet " + value, value);
     } else if (name == "--every") {
-        if (!parseSeconds(value, &options->every) || millisecondsAtOrAfter(options->every) <= 0)
+        if (!parseSeconds(value, &options->every) ||
+            authoring::millisecondsAtOrAfter(options->every) <= 0)
             return "--every " + value + ": expected a time in seconds of at least 0.001";
     } else if (name == "--columns") {
         if (!parseCount(value, 1, kMaxColumns, &options->columns))
             return "--columns " + value + ": expected a whole number from 1 to 64";
     }
     return "";
-}
-
-bool isSwitch(const std::string& name) {
-    return name == "--bench" || name == "--profile";
-}
-
-bool takesValue(const std::string& name) {
-    static const char* const kNames[] = {"--dir",   "--script", "--fps",    "--from",
-                                         "--to",    "--shot",   "--frames", "--video",
-                                         "--sheet", "--every",  "--columns"};
-    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
 std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven) {
@@ -114,45 +101,24 @@ std::string checkCombinations(const Options& options, bool everyGiven, bool colu
 } // namespace
 
 std::string parseOptions(int argc, char** argv, Options* options) {
+    static const authoring::OptionNames kNames = {{"--bench", "--profile"},
+                                                  {"--dir", "--script", "--fps", "--from", "--to",
+                                                   "--shot", "--frames", "--video", "--sheet",
+                                                   "--every", "--columns"}};
     bool everyGiven = false, columnsGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        InfoRequest request = infoRequest(argv[i]);
-        if (request != InfoRequest::NoInfo) {
-            options->help |= request == InfoRequest::Help;
-            options->version |= request == InfoRequest::Version;
-            continue;
-        }
-        if (argument.compare(0, 2, "--") != 0)
-            return "unexpected argument '" + argument + "' (see --help)";
-        size_t equals = argument.find('=');
-        std::string name = argument.substr(0, equals);
-        if (isSwitch(name)) {
-            if (equals != std::string::npos)
-                return name + " takes no value";
+    InfoRequest info = InfoRequest::NoInfo;
+    std::string error = authoring::readOptions(
+        argc, argv, kNames, &info, [&](const std::string& name, const std::string& value) {
             options->bench |= name == "--bench";
             options->profile |= name == "--profile";
-            continue;
-        }
-        if (!takesValue(name))
-            return "unknown option " + name + " (see --help)";
-        std::string value;
-        if (equals != std::string::npos)
-            value = argument.substr(equals + 1);
-        else if (i + 1 < argc)
-            value = argv[++i];
-        else
-            return name + " needs a value (see --help)";
-        if (value.empty())
-            return name + " needs a value (see --help)";
-        std::string error = applyOption(name, value, options);
-        if (!error.empty())
-            return error;
-        everyGiven |= name == "--every";
-        columnsGiven |= name == "--columns";
-    }
-    if (options->help || options->version)
-        return "";
+            everyGiven |= name == "--every";
+            columnsGiven |= name == "--columns";
+            return applyOption(name, value, options);
+        });
+    options->help = info == InfoRequest::Help;
+    options->version = info == InfoRequest::Version;
+    if (!error.empty() || options->help || options->version)
+        return error;
     options->bench |= options->profile;
     return checkCombinations(*options, everyGiven, columnsGiven);
 }

@@ -8,16 +8,6 @@
 
 namespace capture {
 
-// "what failed: why" when `path` cannot be created (missing or unwritable directory, a
-// directory in the way); empty when it can.
-std::string checkWritable(const std::string& path);
-
-// Makes `path` an absolute path against the current directory; unchanged when already one.
-std::string absolutePath(const std::string& path);
-
-// The file name's extension in lower case, with its dot (".png"), or empty.
-std::string fileExtension(const std::string& path);
-
 class OutputFiles {
 public:
     OutputFiles() = default;
@@ -42,8 +32,5 @@ private:
     std::vector<Staged> staged;
     std::string createdDirectory;
 };
-
-// Writes 8-bit RGB rows, top row first, as a PNG. "what failed: why" or empty.
-std::string writeRgbPng(const std::string& path, const unsigned char* rgb, int width, int height);
 
 } // namespace capture

@@ -1,7 +1,7 @@
 // The timing stand-ins and their table.
 #include "tools/author/capture/scene_profiler.h"
 
-#include "tools/author/capture/timeline_info.h"
+#include "tools/lib/authoring/timeline_info.h"
 
 #include <GL/gl.h>
 
@@ -48,8 +48,8 @@ SceneProfiler::SceneProfiler(tarvo64k::Script& script) : script(script) {
             if (existing->scene == effect->callback)
                 standIn = existing.get();
         if (!standIn) {
-            standIns.push_back(std::make_unique<TimedScene>(effect->callback,
-                                                            sceneName(script, effect->callback)));
+            standIns.push_back(std::make_unique<TimedScene>(
+                effect->callback, authoring::sceneName(script, effect->callback)));
             standIn = standIns.back().get();
         }
         effect->callback = standIn;

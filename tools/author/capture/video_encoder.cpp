@@ -2,7 +2,7 @@
 // in a log file, whose last line explains a failure.
 #include "tools/author/capture/video_encoder.h"
 
-#include "tools/author/capture/output_files.h"
+#include "tools/lib/authoring/file_paths.h"
 
 #include <cerrno>
 #include <csignal>
@@ -63,7 +63,7 @@ std::vector<std::string> ffmpegArguments(const VideoJob& job) {
 } // namespace
 
 const VideoFormat* videoFormatFor(const std::string& path) {
-    std::string extension = fileExtension(path);
+    std::string extension = authoring::fileExtension(path);
     for (const VideoFormat& format : kFormats)
         if (extension == format.extension)
             return &format;

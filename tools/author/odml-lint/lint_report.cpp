@@ -66,22 +66,13 @@ void printNote(const std::string& section, std::FILE* out) {
 
 } // namespace
 
-void printFindings(const std::string& name, const std::string& bytes, std::vector<Finding> findings,
-                   bool explain, std::FILE* out) {
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.position < b.position; });
-    unsigned int line = 1;
-    size_t lineStart = 0, scanned = 0;
-    for (const Finding& finding : findings) {
-        for (; scanned < finding.position && scanned < bytes.size(); ++scanned) {
-            if (bytes[scanned] == '\n') {
-                ++line;
-                lineStart = scanned + 1;
-            }
-        }
-        std::fprintf(
-            out, "%s:%u:%zu: %s: %s\n", name.c_str(), line, finding.position - lineStart + 1,
-            finding.severity == Severity::Error ? "error" : "warning", finding.message.c_str());
+void printFindings(const std::string& name, const std::string& bytes,
+                   const std::vector<lint::Finding>& findings, bool explain, std::FILE* out) {
+    lint::LineCounter lines(bytes);
+    for (const lint::Finding& finding : findings) {
+        lines.advanceTo(finding.position);
+        std::fprintf(out, "%s\n", lint::findingLine(name, lines, finding).c_str());
+        const size_t lineStart = lines.lineStart;
         size_t lineEnd = bytes.find('\n', lineStart);
         if (lineEnd == std::string::npos)
             lineEnd = bytes.size();
@@ -96,8 +87,9 @@ void printFindings(const std::string& name, const std::string& bytes, std::vecto
             end = std::min(end, first + kWideLine);
         }
         if (end > first)
-            printExcerpt(bytes, first, end, column, first > lineStart, end < lineEnd, line, out);
+            printExcerpt(bytes, first, end, column, first > lineStart, end < lineEnd, lines.line,
+                         out);
         if (explain)
-            printNote(finding.section, out);
+            printNote(lint::docSection(finding), out);
     }
 }

@@ -1,6 +1,7 @@
 // odml-lint: says what the demo's timeline reader would silently throw away or misread.
-#include "tools/author/odml-lint/timeline_lint.h"
+#include "tools/author/odml-lint/lint_run.h"
 #include "tools/lib/common/tool_info.h"
+#include "tools/lib/lint/timeline_lint.h"
 
 #include <cstdio>
 #include <cstring>
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         return usageError("no timeline file given");
     if (!music.empty()) {
         std::string why;
-        options.musicSeconds = musicLength(music, &why);
+        options.musicSeconds = lint::musicLength(music, &why);
         if (options.musicSeconds < 0) {
             std::fprintf(stderr, "odml-lint: cannot read the music %s: %s\n", music.c_str(),
                          why.c_str());

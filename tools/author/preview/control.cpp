@@ -1,7 +1,7 @@
 // Command parsing and non-blocking line input.
 #include "tools/author/preview/control.h"
 
-#include "tools/author/capture/frame_clock.h"
+#include "tools/lib/authoring/command_line.h"
 
 #include <cerrno>
 #include <sstream>
@@ -33,7 +33,7 @@ std::string parseCommand(const std::string& line, Command* command) {
         return "";
     }
     if (verb == "seek") {
-        if (!capture::parseSeconds(argument, &command->seconds))
+        if (!authoring::parseSeconds(argument, &command->seconds))
             return "seek needs a time in seconds, e.g. seek 61.5";
         command->kind = Command::kSeek;
         return "";

@@ -4,13 +4,16 @@
 #include "host/demo.h"
 #include "host/window_interface.h"
 #include "sound/sound.h"
-#include "tools/author/capture/frame_clock.h"
-#include "tools/author/capture/output_files.h"
 #include "tools/author/preview/control.h"
 #include "tools/author/preview/hud.h"
 #include "tools/author/preview/preview_options.h"
-#include "tools/author/preview/session.h"
 #include "tools/author/preview/timeline_notes.h"
+#include "tools/lib/authoring/demo_directory.h"
+#include "tools/lib/authoring/file_paths.h"
+#include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/lint/timeline_lint.h"
+#include "tools/lib/png/png_writer.h"
+#include "tools/lib/seekable_player/seekable_player.h"
 
 #define GL_GLEXT_PROTOTYPES // glWindowPos2i
 #include <GL/gl.h>
@@ -34,9 +37,9 @@ constexpr auto kWarningsShown = std::chrono::seconds(5);
 class PlayClock {
 public:
     void open() {
-        if (!FSOUND_Init(44100, 32, 2))
+        if (!FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags))
             return;
-        music = FSOUND_Stream_Open("music.mp3", 0x20000, 0, 0);
+        music = FSOUND_Stream_Open("music.mp3", sound::kStreamMode, 0, 0);
         if (!music)
             std::fprintf(stderr, "solvane-preview: music.mp3: %s; playing without music\n",
                          FMOD_ErrorString(FSOUND_GetError()));
@@ -80,15 +83,18 @@ private:
 
 class Preview final : public host::WindowEventHandler {
 public:
-    Preview(const preview::Options& options, preview::Session* session)
-        : options(options), session(*session), grid(preview::readBeatGrid(session->scriptText())) {
+    Preview(const preview::Options& options, const authoring::DemoDirectory& demo,
+            authoring::SeekablePlayer* session)
+        : options(options), timelinePath(demo.timelinePath), session(*session) {
         paused = options.paused;
         if (options.hasLoop) {
             loopFrom = options.loopFrom;
             loopTo = options.loopTo;
         }
-        warningsUntil = Clock::now() + kWarningsShown;
-        printWarnings();
+        std::string why;
+        musicSeconds = lint::musicLength("music.mp3", &why);
+        builtStamp = authoring::demoFilesStamp(timelinePath);
+        lintTimeline(demo.timelineText);
     }
     int run();
 
@@ -99,6 +105,7 @@ private:
     void setPaused(bool pause);
     void playStep();
     void reload(bool asked, std::string* answer);
+    void lintTimeline(const std::string& text);
 
     // [SECTION] Input
     void handle(const host::WindowEvent& event) override;
@@ -108,11 +115,14 @@ private:
     // [SECTION] Showing the frame
     void present(bool fresh, bool seeking = false);
     std::vector<std::string> hudLines(bool seeking) const;
-    void printWarnings() const;
     double seconds() const { return session.milliseconds() / 1000.0; }
 
     const preview::Options& options;
-    preview::Session& session;
+    const std::string timelinePath;
+    authoring::SeekablePlayer& session;
+    double musicSeconds = -1;          // the music's length, for the lint; negative when unknown
+    std::string builtStamp;            // of the files the demo was built from
+    std::vector<std::string> warnings; // the timeline's findings, one line each
     preview::BeatGrid grid;
     PlayClock clock;
     preview::Hud hud;
@@ -161,13 +171,14 @@ void Preview::playStep() {
 }
 
 void Preview::reload(bool asked, std::string* answer) {
-    std::string why = session.reload();
-    const std::string when = std::to_string(session.milliseconds() / 1000.0);
+    const std::string stamp = authoring::demoFilesStamp(timelinePath);
+    std::string text;
+    std::string why = authoring::readTimeline(timelinePath, &text);
     if (why.empty()) {
-        grid = preview::readBeatGrid(session.scriptText());
-        lastReload = "reloaded, " + std::to_string(session.warnings().size()) + " warnings";
-        warningsUntil = Clock::now() + kWarningsShown;
-        printWarnings();
+        builtStamp = stamp;
+        session.reload(text);
+        lintTimeline(text);
+        lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
         clock.set(session.milliseconds(), !paused);
         present(true);
     } else {
@@ -178,6 +189,22 @@ void Preview::reload(bool asked, std::string* answer) {
     }
     if (answer)
         *answer = why.empty() ? "ok" : "error: " + why;
+}
+
+// The same findings as odml-lint's, on standard error and on the display for a while.
+void Preview::lintTimeline(const std::string& text) {
+    lint::LintedTimeline linted;
+    lint::lintTimelineText(text, musicSeconds, &linted);
+    grid = preview::readBeatGrid(linted.text);
+    warnings.clear();
+    lint::LineCounter lines(linted.text);
+    const std::string name = authoring::baseNameOf(timelinePath);
+    for (const lint::Finding& finding : linted.findings) {
+        lines.advanceTo(finding.position);
+        warnings.push_back(lint::findingLine(name, lines, finding));
+        std::fprintf(stderr, "%s\n", lint::findingLine(timelinePath, lines, finding).c_str());
+    }
+    warningsUntil = Clock::now() + kWarningsShown;
 }
 
 // [SECTION] Input
@@ -284,7 +311,7 @@ void Preview::command(const std::string& line) {
     case preview::Command::kShot: {
         // The frame as the scenes drew it, without the display over it.
         std::string error =
-            capture::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
+            authoring::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -307,13 +334,13 @@ std::vector<std::string> Preview::hudLines(bool seeking) const {
     if (!hudShown)
         return seeking ? std::vector<std::string>{"seeking"} : std::vector<std::string>{};
     std::vector<std::string> lines;
-    std::string time = capture::formatClock(session.milliseconds());
+    std::string time = authoring::formatClock(session.milliseconds());
     std::string beat = preview::barAndBeat(grid, seconds());
     lines.push_back(beat.empty() ? time : time + "  " + beat);
     std::string state = seeking ? "seeking" : paused ? "paused" : "playing";
     if (loopTo > loopFrom)
-        state += "  loop " + capture::formatClock(static_cast<int64_t>(loopFrom * 1000)) + "-" +
-                 capture::formatClock(static_cast<int64_t>(loopTo * 1000));
+        state += "  loop " + authoring::formatClock(static_cast<int64_t>(loopFrom * 1000)) + "-" +
+                 authoring::formatClock(static_cast<int64_t>(loopTo * 1000));
     else if (loopFrom >= 0 || loopTo >= 0)
         state += "  loop not set";
     lines.push_back(state);
@@ -327,14 +354,8 @@ std::vector<std::string> Preview::hudLines(bool seeking) const {
     lines.push_back(effects);
     lines.push_back("reload: " + lastReload);
     if (Clock::now() < warningsUntil)
-        for (const std::string& warning : session.warnings())
-            lines.push_back(warning);
+        lines.insert(lines.end(), warnings.begin(), warnings.end());
     return lines;
-}
-
-void Preview::printWarnings() const {
-    for (const std::string& warning : session.warnings())
-        std::fprintf(stderr, "%s:%s\n", options.script.c_str(), warning.c_str());
 }
 
 void Preview::present(bool fresh, bool seeking) {
@@ -395,7 +416,7 @@ int Preview::run() {
         }
         if (Clock::now() >= nextReloadPoll) {
             nextReloadPoll = Clock::now() + kReloadPoll;
-            if (session.filesChanged())
+            if (authoring::demoFilesStamp(timelinePath) != builtStamp)
                 reload(false, nullptr);
         }
         if (!paused)
@@ -417,12 +438,11 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     preview::Options options;
     std::string error = preview::parseOptions(argc, argv, &options);
-    if (error.empty() && options.help) {
-        std::fputs(preview::usageText(), stdout);
+    if (error.empty() && answerInfoRequest(options.info, "solvane-preview", preview::usageText()))
         return 0;
-    }
+    authoring::DemoDirectory demo;
     if (error.empty())
-        error = preview::checkStart(&options);
+        error = authoring::openDemoDirectory(options.directory, options.script, &demo);
     if (error.empty())
         error = host::openToolWindow("Solvane preview");
     if (!error.empty()) {
@@ -431,8 +451,8 @@ int main(int argc, char** argv) {
     }
     int status;
     {
-        preview::Session session(options.script, options.fps);
-        Preview preview(options, &session);
+        authoring::SeekablePlayer session(demo.timelineText, options.fps);
+        Preview preview(options, demo, &session);
         status = preview.run();
     }
     host::closeToolWindow();

@@ -1,6 +1,8 @@
 // solvane-preview's command line.
 #pragma once
 
+#include "tools/lib/common/tool_info.h"
+
 #include <string>
 
 namespace preview {
@@ -13,14 +15,11 @@ struct Options {
     bool paused = false;
     bool hasLoop = false;
     double loopFrom = 0, loopTo = 0;
-    bool help = false;
+    InfoRequest info = InfoRequest::NoInfo;
 };
 
 const char* usageText();
 // "" or one line saying what is wrong.
 std::string parseOptions(int argc, char** argv, Options* options);
-// Makes the timeline's path absolute, enters the demo directory and checks that the
-// timeline can be read. "" or one line.
-std::string checkStart(Options* options);
 
 } // namespace preview

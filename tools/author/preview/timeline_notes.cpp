@@ -1,7 +1,6 @@
-// The beat grid comment and the effect boundaries.
+// The beat grid comment.
 #include "tools/author/preview/timeline_notes.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -29,17 +28,6 @@ std::string barAndBeat(const BeatGrid& grid, double seconds) {
         return "";
     const long beat = static_cast<long>(std::floor((seconds - grid.offset) * grid.bpm / 60.0));
     return "bar " + std::to_string(beat / 4 + 1) + " beat " + std::to_string(beat % 4 + 1);
-}
-
-std::vector<float> effectBoundaries(const tarvo64k::Script& script) {
-    std::vector<float> times;
-    for (const tarvo64k::Effect* effect : script.effects) {
-        times.push_back(effect->start);
-        times.push_back(effect->end);
-    }
-    std::sort(times.begin(), times.end());
-    times.erase(std::unique(times.begin(), times.end()), times.end());
-    return times;
 }
 
 } // namespace preview

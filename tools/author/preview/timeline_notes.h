@@ -1,11 +1,8 @@
 // What the preview reads from a timeline besides its effects: the beat grid an author declares
-// in a comment, and the times where effects start or end.
+// in a comment.
 #pragma once
 
-#include "framework/script.h"
-
 #include <string>
-#include <vector>
 
 namespace preview {
 
@@ -21,8 +18,5 @@ BeatGrid readBeatGrid(const std::string& text);
 // "bar 12 beat 3" (both counted from 1, four beats a bar) at `seconds`; "" before the first
 // downbeat or without a grid.
 std::string barAndBeat(const BeatGrid& grid, double seconds);
-
-// Every effect's start and end, in seconds, sorted, each once.
-std::vector<float> effectBoundaries(const tarvo64k::Script& script);
 
 } // namespace preview

@@ -268,12 +268,12 @@ int main(int argc, char** argv) {
     if (!mp3tone::writeTone(path, tone)) {
         return 1;
     }
-    if (!FSOUND_Init(44100, 32, 2)) {
+    if (!FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags)) {
         std::fprintf(stderr, "clockbench: sound start-up failed: error %d\n", FSOUND_GetError());
         std::remove(path.c_str());
         return 1;
     }
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), sound::kStreamMode, 0, 0);
     std::remove(path.c_str());
     if (stream == nullptr) {
         std::fprintf(stderr, "clockbench: %s: error %d\n", path.c_str(), FSOUND_GetError());

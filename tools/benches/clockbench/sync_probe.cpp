@@ -305,7 +305,8 @@ Figures measure(const RunOptions& options) {
         return figures;
     }
     int64_t initNs = sound::monotonicNanoseconds();
-    bool initialised = FSOUND_Init(44100, 32, 2) != 0;
+    bool initialised =
+        FSOUND_Init(sound::kMixRate, sound::kSoftwareChannels, sound::kInitFlags) != 0;
     figures.initMs = (sound::monotonicNanoseconds() - initNs) / 1e6;
     if (!initialised) {
         figures.problem = "FSOUND_Init failed";
@@ -313,7 +314,7 @@ Figures measure(const RunOptions& options) {
         return figures;
     }
     figures.output = sound::outputDriverName();
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), 0x20000, 0, 0);
+    FSOUND_STREAM* stream = FSOUND_Stream_Open(path.c_str(), sound::kStreamMode, 0, 0);
     std::remove(path.c_str());
     if (stream != nullptr) {
         MonitorRecorder afterRestart;

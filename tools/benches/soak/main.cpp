@@ -6,16 +6,15 @@
 #include "host/held_output.h"
 #include "host/window_interface.h"
 #include "tools/benches/soak/memory_figures.h"
+#include "tools/lib/authoring/command_line.h"
+#include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/servers/private_servers.h"
 
 #include <GL/gl.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <malloc.h>
 #include <string>
@@ -49,46 +48,27 @@ struct SoakOptions {
     InfoRequest info = InfoRequest::NoInfo;
 };
 
-bool parseCount(const char* text, int low, int high, int* value) {
-    if (text[0] < '0' || text[0] > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long number = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || number < low || number > high)
-        return false;
-    *value = static_cast<int>(number);
-    return true;
-}
-
 std::string parseOptions(int argc, char** argv, SoakOptions* options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        if (infoRequest(argv[i]) != InfoRequest::NoInfo) {
-            options->info = infoRequest(argv[i]);
-            continue;
-        }
-        if (name != "--dir" && name != "--passes" && name != "--fps" && name != "--allow")
-            return "unknown argument '" + name + "' (see --help)";
-        if (i + 1 == argc)
-            return name + " needs a value (see --help)";
-        const char* value = argv[++i];
-        if (name == "--dir")
-            options->directory = value;
-        else if (name == "--passes" && !parseCount(value, 2, 100, &options->passes))
-            return "--passes " + std::string(value) + ": expected a whole number from 2 to 100";
-        else if (name == "--fps" && !parseCount(value, 1, 1000, &options->fps))
-            return "--fps " + std::string(value) + ": expected a whole number from 1 to 1000";
-        else if (name == "--allow" && !parseCount(value, 0, 4096, &options->allowMiB))
-            return "--allow " + std::string(value) + ": expected a whole number of MiB, 0 to 4096";
-    }
-    return "";
+    using authoring::parseCount;
+    return authoring::readOptions(
+        argc, argv, {{}, {"--dir", "--passes", "--fps", "--allow"}}, &options->info,
+        [&](const std::string& name, const std::string& value) -> std::string {
+            if (name == "--dir")
+                options->directory = value;
+            else if (name == "--passes" && !parseCount(value, 2, 100, &options->passes))
+                return "--passes " + value + ": expected a whole number from 2 to 100";
+            else if (name == "--fps" && !parseCount(value, 1, 1000, &options->fps))
+                return "--fps " + value + ": expected a whole number from 1 to 1000";
+            else if (name == "--allow" && !parseCount(value, 0, 4096, &options->allowMiB))
+                return "--allow " + value + ": expected a whole number of MiB, 0 to 4096";
+            return "";
+        });
 }
 
 // Opens the window and builds the demo, with standard error sent nowhere when `quiet`: the
 // lines the pictures print as they load are the same every pass. Failures come back as the
 // returned line.
-std::string openQuietly(DemoPlayer* player, bool quiet) {
+std::string openQuietly(DemoPlayer* player, const std::string& timelineText, bool quiet) {
     int saved = -1, nowhere = -1;
     if (quiet) {
         std::fflush(stderr);
@@ -100,7 +80,7 @@ std::string openQuietly(DemoPlayer* player, bool quiet) {
     std::string error = host::openToolWindow("Solvane soak");
     if (error.empty()) {
         host::HeldOutput sceneLines;
-        player->build("script.odml");
+        player->build(timelineText);
         std::fputs(sceneLines.release().c_str(), stderr);
     }
     if (saved >= 0) {
@@ -134,11 +114,12 @@ int64_t lastFrameOf(const DemoPlayer& player, int fps) {
 
 // One pass: the demo built, every frame of the timeline drawn and shown, the demo gone. The
 // first pass prints what the run will be once the timeline's end is known.
-std::string runPass(const SoakOptions& options, int pass, soak::PassFigures* figures) {
+std::string runPass(const SoakOptions& options, const std::string& timelineText, int pass,
+                    soak::PassFigures* figures) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point start = Clock::now();
     DemoPlayer player(script);
-    std::string error = openQuietly(&player, pass > 0);
+    std::string error = openQuietly(&player, timelineText, pass > 0);
     if (!error.empty())
         return error;
     const int64_t lastFrame = lastFrameOf(player, options.fps);
@@ -173,28 +154,18 @@ void printPass(int pass, const soak::PassFigures& figures) {
 }
 
 int run(const SoakOptions& options) {
-    if (chdir(options.directory.c_str()) != 0) {
-        std::fprintf(stderr, "solvane-soak: --dir %s: %s\n", options.directory.c_str(),
-                     std::strerror(errno));
-        return kFailed;
-    }
-    std::FILE* timeline = std::fopen("script.odml", "rb");
-    if (!timeline) {
-        std::fprintf(stderr, "solvane-soak: script.odml: cannot read the timeline: %s\n",
-                     std::strerror(errno));
-        return kFailed;
-    }
-    std::fclose(timeline);
-
+    authoring::DemoDirectory demo;
+    std::string error = authoring::openDemoDirectory(options.directory, "", &demo);
     servers::PrivateXvfb xvfb;
-    std::string error = xvfb.startIfNeeded();
+    if (error.empty())
+        error = xvfb.startIfNeeded();
     if (!error.empty()) {
         std::fprintf(stderr, "solvane-soak: %s\n", error.c_str());
         return kFailed;
     }
     std::vector<soak::PassFigures> passes(options.passes);
     for (int pass = 0; pass < options.passes; ++pass) {
-        error = runPass(options, pass, &passes[pass]);
+        error = runPass(options, demo.timelineText, pass, &passes[pass]);
         if (!error.empty()) {
             std::fprintf(stderr, "solvane-soak: pass %d: %s\n", pass + 1, error.c_str());
             return kFailed;

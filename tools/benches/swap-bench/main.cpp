@@ -3,20 +3,18 @@
 // take turns in one-second slices, so that both see the same stretch of the demo.
 #include "host/demo.h"
 #include "host/held_output.h"
-#include "host/host_window.h"
-#include "tools/lib/common/tool_info.h"
+#include "host/window_interface.h"
+#include "tools/lib/authoring/command_line.h"
+#include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/servers/private_servers.h"
 
 #include <GL/gl.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -89,12 +87,11 @@ void printMeasures(const Measure measures[2]) {
 }
 
 int run(const std::string& directory, int seconds, int argc, char** argv) {
-    if (chdir(directory.c_str()) != 0) {
-        std::fprintf(stderr, "swap-bench: --dir %s: %s\n", directory.c_str(), std::strerror(errno));
-        return 2;
-    }
+    authoring::DemoDirectory demo;
+    std::string error = authoring::openDemoDirectory(directory, "", &demo);
     servers::PrivateXvfb xvfb;
-    std::string error = xvfb.startIfNeeded();
+    if (error.empty())
+        error = xvfb.startIfNeeded();
     if (error.empty())
         error = host::openToolWindow("Solvane swap-bench");
     if (!error.empty()) {
@@ -115,38 +112,27 @@ int run(const std::string& directory, int seconds, int argc, char** argv) {
     return 0;
 }
 
-// Both intervals together stay within the demo's three minutes.
-bool parseSeconds(const char* text, int* seconds) {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 80)
-        return false;
-    *seconds = static_cast<int>(value);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     std::string directory = ".";
     int seconds = 5;
-    for (int i = 1; i < argc; ++i) {
-        if (answerInfoRequest(infoRequest(argv[i]), "swap-bench", kUsage))
-            return 0;
-        std::string name = argv[i];
-        if ((name != "--dir" && name != "--seconds") || i + 1 == argc) {
-            std::fprintf(stderr, "swap-bench: %s: unknown, or without its value (see --help)\n",
-                         argv[i]);
-            return 2;
-        }
-        const char* value = argv[++i];
-        if (name == "--dir")
-            directory = value;
-        else if (!parseSeconds(value, &seconds)) {
-            std::fprintf(stderr, "swap-bench: --seconds %s: expected a whole number, 1 to 80\n",
-                         value);
-            return 2;
-        }
+    InfoRequest info = InfoRequest::NoInfo;
+    std::string error = authoring::readOptions(
+        argc, argv, {{}, {"--dir", "--seconds"}}, &info,
+        [&](const std::string& name, const std::string& value) -> std::string {
+            if (name == "--dir")
+                directory = value;
+            // Both intervals together stay within the demo's three minutes.
+            else if (!authoring::parseCount(value, 1, 80, &seconds))
+                return "--seconds " + value + ": expected a whole number from 1 to 80";
+            return "";
+        });
+    if (error.empty() && answerInfoRequest(info, "swap-bench", kUsage))
+        return 0;
+    if (!error.empty()) {
+        std::fprintf(stderr, "swap-bench: %s\n", error.c_str());
+        return 2;
     }
     return run(directory, seconds, argc, argv);
 }

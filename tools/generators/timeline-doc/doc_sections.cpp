@@ -2,7 +2,7 @@
 #include "tools/generators/timeline-doc/doc_sections.h"
 
 #include "scenes/scene_registry.h"
-#include "tools/author/odml-lint/lint_report.h"
+#include "tools/lib/lint/finding.h"
 
 #include <sstream>
 
@@ -110,7 +110,7 @@ std::string regenerateSceneParts(const std::string& text, std::vector<std::strin
 std::vector<std::string> missingNoteSections(const std::string& text) {
     std::vector<std::string> missing;
     std::vector<std::string> lines = linesOf(text);
-    for (const char* title : docs::kAll) {
+    for (const char* title : lint::docs::kAll) {
         bool found = false;
         for (const std::string& line : lines)
             found = found || line == "## " + std::string(title);

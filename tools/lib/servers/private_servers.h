@@ -1,7 +1,7 @@
 // Private servers for programs that need a display or a sound server of their own: each is
 // started in its own process group, with a scratch directory of its own as its home, and
 // stopped by its process id, leaving nothing behind. The tools start them in-process, the
-// tests too, and the scripts through the private-servers command (private_servers_main.cpp).
+// tests too, and the scripts through the private-servers command (tools/benches/private-servers).
 // A new kind of server is a class over ServerProcess, as the two below are, and an option of
 // the command.
 #pragma once

@@ -1,20 +1,30 @@
-// The reader's findings put into words, for the linter: one warning per finding, at its
-// position. The texts quote the file as it is, escaped and shortened where needed.
+// Hears the demo's reader and puts what it skips or misreads into findings, one at each place,
+// and notes where each record it keeps begins. The texts quote the file as it is, escaped and
+// shortened where needed.
 #pragma once
 
 #include "framework/script.h"
+#include "tools/lib/lint/finding.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
-namespace tarvo64k {
+namespace lint {
 
-class ScriptDiagnostics : public ScriptReadListener {
+class ReaderFindings final : public tarvo64k::ScriptReadListener {
 public:
-    virtual void warning(unsigned int position, const std::string& message) = 0;
+    // `offset` is added to every position, for a reading of the file's tail.
+    explicit ReaderFindings(unsigned int offset = 0) : offset(offset) {}
 
     // The scene names an unknown one is compared with, for a "did you mean"; none by default.
     std::vector<std::string> sceneNames;
+    std::vector<Finding> findings;
+    // Where each effect and trigger read begins, by the record's address.
+    std::map<const void*, unsigned int> positions;
+
+    void effectRead(const tarvo64k::Effect& effect, unsigned int position) override;
+    void triggerRead(const tarvo64k::Trigger& trigger, unsigned int position) override;
 
     void textOutsideTags(unsigned int position, unsigned int bytesIgnored) override;
     void tagCutOff(unsigned int position) override;
@@ -35,8 +45,9 @@ public:
     void sceneNotFound(unsigned int position, const std::string& name) override;
     void effectUnnamed(unsigned int position) override;
 
-protected:
-    ~ScriptDiagnostics() = default;
+private:
+    void add(FindingKind kind, unsigned int position, const std::string& message);
+    unsigned int offset;
 };
 
-} // namespace tarvo64k
+} // namespace lint

@@ -1,5 +1,5 @@
 // The music's length through the sound layer's own decoder (libmpg123 only: no audio output).
-#include "tools/author/odml-lint/timeline_lint.h"
+#include "tools/lib/lint/timeline_lint.h"
 
 #include "sound/mp3_decoder.h"
 #include "sound/sound.h"
@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <cstring>
 
+namespace lint {
+
 double musicLength(const std::string& path, std::string* why) {
-    constexpr int kRate = 44100;
     sound::Mp3Decoder decoder;
     errno = 0;
-    int error = decoder.open(path.c_str(), kRate);
+    int error = decoder.open(path.c_str(), sound::kMixRate);
     if (error == sound::kOk)
-        return static_cast<double>(decoder.length()) / kRate;
+        return static_cast<double>(decoder.length()) / sound::kMixRate;
     if (error == sound::kUnknownFormat)
         *why = "not an MP3 stream";
     else if (error == sound::kFileNotFound)
@@ -22,3 +23,5 @@ double musicLength(const std::string& path, std::string* why) {
         *why = "cannot be read";
     return -1;
 }
+
+} // namespace lint

@@ -1,5 +1,4 @@
-// Checks one timeline file: reads it through the demo's own reader with a listener that
-// hears every silent degradation, then checks what the scenes will make of the result.
+// odml-lint's work on one timeline file: its findings, its dump and the scene list.
 #pragma once
 
 #include <cstdio>
@@ -21,9 +20,6 @@ struct LintOptions {
 // as one JSON object a line.
 LintStatus lintTimeline(const std::string& path, const LintOptions& options, FILE* warnings,
                         FILE* dumpOut);
-
-// The length of an MP3 file in seconds, or a negative number with `why` filled in.
-double musicLength(const std::string& path, std::string* why);
 
 // --scenes: every scene in order, what it draws, its triggers and the values they take.
 void printSceneList(FILE* out);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace capture {
+namespace authoring {
 
 // The name a scene was registered under (the last row holding that pointer, as the reader's
 // lookup picks the last match), or "(no scene)" for an effect whose name matched nothing.
@@ -24,4 +24,4 @@ std::vector<std::string> effectSceneNames(const tarvo64k::Script& script);
 std::string describeEffects(const std::vector<std::string>& effectNames,
                             const std::vector<int>& indexes);
 
-} // namespace capture
+} // namespace authoring

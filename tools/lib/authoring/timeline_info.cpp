@@ -1,7 +1,7 @@
 // Effect names and active sets, read from the script's records without changing them.
-#include "tools/author/capture/timeline_info.h"
+#include "tools/lib/authoring/timeline_info.h"
 
-namespace capture {
+namespace authoring {
 
 std::string sceneName(const tarvo64k::Script& script, const tarvo64k::Callback* callback) {
     if (!callback)
@@ -18,7 +18,7 @@ void activeEffects(const tarvo64k::Script& script, float time, std::vector<int>*
         return;
     for (size_t i = 0; i < script.effects.size(); ++i) {
         const tarvo64k::Effect* effect = script.effects[i];
-        if (time >= effect->start && time < effect->end)
+        if (effect->activeAt(time))
             indexes->push_back(static_cast<int>(i));
     }
 }
@@ -43,4 +43,4 @@ std::string describeEffects(const std::vector<std::string>& effectNames,
     return text;
 }
 
-} // namespace capture
+} // namespace authoring

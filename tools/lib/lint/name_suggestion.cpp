@@ -1,10 +1,10 @@
 // Edit distance with adjacent swaps (optimal string alignment), compared without letter case.
-#include "framework/name_suggestion.h"
+#include "tools/lib/lint/name_suggestion.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace tarvo64k {
+namespace lint {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::string didYouMean(const std::string& word, const std::vector<std::string>& 
     return name.empty() ? "" : " (did you mean '" + name + "'?)";
 }
 
-} // namespace tarvo64k
+} // namespace lint

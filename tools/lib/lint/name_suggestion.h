@@ -1,11 +1,11 @@
 // "Did you mean": the known name an unknown one was most likely meant to be. Used by the
-// timeline reader's diagnostics and by the linter; the demo itself never suggests anything.
+// lint library's findings; the demo itself never suggests anything.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace tarvo64k {
+namespace lint {
 
 // The candidate that `word` differs from only in letter case, or else by the fewest edits
 // (a letter missing, extra, changed, or two neighbours swapped) within a small allowance
@@ -15,4 +15,4 @@ std::string closestName(const std::string& word, const std::vector<std::string>&
 // " (did you mean 'name'?)", or empty when no candidate is close.
 std::string didYouMean(const std::string& word, const std::vector<std::string>& candidates);
 
-} // namespace tarvo64k
+} // namespace lint

@@ -20,10 +20,13 @@ Runs COMMAND with private servers of its own, and stops them once it has ended.
   --pulseaudio VAR   a private PulseAudio whose default sink is a null sink, "nullsink";
                      its address (as PULSE_SERVER takes it) in the variable VAR
   --pipewire VAR     the same with PipeWire
+  --weston VAR       a private headless weston with Xwayland; Xwayland's X display in the
+                     variable VAR (DISPLAY is left as it is)
   -h, --help         show this text
   --version          show the version
-Without its display COMMAND does not run. Without its sound server it runs with VAR unset,
-as everything here plays silently without one, and the reason is on standard error.
+Without its display COMMAND does not run. Without its sound server or weston it runs with
+VAR unset (everything here plays silently without a sound server, and the Xwayland tests skip),
+and the reason is on standard error.
 Exit status: COMMAND's (128 + N when signal N ended it), or 125 when it could not be run.
 )";
 
@@ -34,6 +37,7 @@ struct Options {
     bool sound = false;
     servers::SoundServerKind soundKind = servers::SoundServerKind::kPulseAudio;
     std::string soundVariable;
+    std::string westonVariable;
     char** command = nullptr;
 };
 
@@ -53,6 +57,8 @@ std::string parseOptions(int argc, char** argv, Options* options) {
             options->soundKind = option == "--pipewire" ? servers::SoundServerKind::kPipeWire
                                                         : servers::SoundServerKind::kPulseAudio;
             options->soundVariable = argv[++i];
+        } else if (option == "--weston" && i + 1 < argc) {
+            options->westonVariable = argv[++i];
         } else {
             return "unknown option '" + option + "' (see --help)";
         }
@@ -109,6 +115,18 @@ void startSound(const Options& options, servers::PrivateSoundServer* server) {
                  options.soundVariable.c_str());
 }
 
+void startWeston(const std::string& variable, servers::PrivateWeston* weston) {
+    unsetenv(variable.c_str());
+    std::string error = weston->start();
+    if (!error.empty()) {
+        std::fprintf(stderr, "private-servers: no private weston: %s\n", error.c_str());
+        return;
+    }
+    setenv(variable.c_str(), weston->display().c_str(), 1);
+    std::fprintf(stderr, "(a private weston with Xwayland on %s, in %s)\n",
+                 weston->display().c_str(), variable.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -130,5 +148,8 @@ int main(int argc, char** argv) {
     servers::PrivateSoundServer sound;
     if (options.sound)
         startSound(options, &sound);
+    servers::PrivateWeston weston;
+    if (!options.westonVariable.empty())
+        startWeston(options.westonVariable, &weston);
     return runCommand(options.command);
 }

@@ -82,6 +82,23 @@ private:
     bool hadDisplay = false;
 };
 
+// [SECTION] weston with Xwayland
+
+// A headless Wayland desktop whose X server is Xwayland, for what must run where most Linux
+// desktops now run X11 programs. It does not touch DISPLAY: its X display is display().
+class PrivateWeston {
+public:
+    // Starts weston and waits until it announces Xwayland's display. "" or why not.
+    std::string start();
+    // ":N" of its Xwayland, once started.
+    const std::string& display() const { return xDisplay; }
+    void stop() { process.stop(); }
+
+private:
+    ServerProcess process;
+    std::string xDisplay;
+};
+
 // [SECTION] PulseAudio and PipeWire
 
 enum class SoundServerKind { kPulseAudio, kPipeWire };

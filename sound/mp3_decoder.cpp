@@ -1,6 +1,7 @@
 // MP3 decoding through libmpg123, reading the file itself as it goes (nothing is loaded whole).
 #include "sound/mp3_decoder.h"
 
+#include "framework/input_file.h"
 #include "sound/sound.h"
 
 #include <mpg123.h>
@@ -75,12 +76,13 @@ Mp3Decoder::~Mp3Decoder() {
 }
 
 int Mp3Decoder::open(const char* path, int framesPerSecond) {
-    file = ::open(path, O_RDONLY | O_CLOEXEC);
+    int why = 0;
+    file = tarvo64k::openRegularFile(path, &why);
     if (file < 0) {
-        return openError(errno);
+        return openError(why);
     }
     struct stat status;
-    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(file, &status) != 0) {
         return kFileLoadFailed;
     }
     int error = MPG123_OK;

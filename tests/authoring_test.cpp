@@ -1,6 +1,7 @@
 // The author tools' shared pieces that need no window: the fixed clock's arithmetic and the
 // one check of a demo directory, whose messages every tool prints.
 #include "host/demo_player.h"
+#include "tests/process_runner.h"
 #include "tools/lib/authoring/command_line.h"
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/frame_clock.h"
@@ -58,6 +59,12 @@ TEST(DemoDirectory, OneCheckRefusesInOneLineAndReadsTheTimelineOnce) {
     EXPECT_EQ(openDemoDirectory(root, "", &demo),
               root + "/script.odml: cannot read the timeline: Is a directory");
     ASSERT_EQ(rmdir((root + "/script.odml").c_str()), 0);
+    int writer = makeSilentFifo(root + "/script.odml");
+    ASSERT_GE(writer, 0);
+    EXPECT_EQ(openDemoDirectory(root, "", &demo),
+              root + "/script.odml: cannot read the timeline: not a regular file");
+    close(writer);
+    ASSERT_EQ(unlink((root + "/script.odml").c_str()), 0);
     std::ofstream(root + "/script.odml") << "<effect start=\"0\" end=\"1\" name=\"fade\"/>";
 
     ASSERT_EQ(chdir("/"), 0);

@@ -241,6 +241,13 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
     EXPECT_FALSE(exists(path("late.png")));
     EXPECT_FALSE(exists(path("new-frames")));
 
+    int writer = makeSilentFifo(path("music.mp3")); // one that never writes
+    expectRefused({"--video", "v.mp4"}, "a FIFO as the music");
+    EXPECT_NE(errors.find("music.mp3: cannot read the music for the video: not a regular file"),
+              std::string::npos)
+        << errors;
+    close(writer);
+    unlink(path("music.mp3").c_str());
     writeFile(path("music.mp3"), "not played");
     EXPECT_EQ(runCommand("cd '" + directory + "' && PATH=/nonexistent '" + kCapture +
                          "' --video v.mp4 2>err.txt"),

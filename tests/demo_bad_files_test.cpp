@@ -8,6 +8,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +42,31 @@ TEST_F(DemoBadFiles, UnreadableTimelinesFailAndEmptyOnesEndTheDemoAtItsFirstFram
         writeFile(path("script.odml"), garbage);
         EXPECT_EQ(runToTheEnd(), 0) << demo.output();
         EXPECT_LT(demo.secondsSinceStart(), 10.0);
+    }
+}
+
+TEST_F(DemoBadFiles, FifosInPlaceOfItsFilesAreRefusedNotWaitedOn) {
+    // Each FIFO has a writer that never writes; the deadline is the harness's, not a check.
+    const std::string tone = readFile(path("music.mp3"));
+    struct Case {
+        const char* file;
+        int status;
+        const char* said;
+    };
+    ASSERT_EQ(mkdir(path("data").c_str(), 0755), 0);
+    for (const Case& fifo :
+         {Case{"script.odml", 1, "script.odml: cannot read the timeline: not a regular file\n"},
+          Case{"music.mp3", 1, "music.mp3: cannot open the music: cannot read it\n"},
+          Case{"data/1.png", 0, "loading data/1.png\nCouldn't open the texture file\n"}}) {
+        writeFile(path("script.odml"), "<effect start=\"0\" end=\"0.5\" name=\"twister\"/>\n");
+        writeFile(path("music.mp3"), tone);
+        unlink(path(fifo.file).c_str());
+        int writer = makeSilentFifo(path(fifo.file));
+        ASSERT_GE(writer, 0);
+        EXPECT_EQ(runToTheEnd(30), fifo.status) << fifo.file << "\n" << demo.errors();
+        EXPECT_NE(demo.errors().find(fifo.said), std::string::npos) << demo.errors();
+        close(writer);
+        unlink(path(fifo.file).c_str());
     }
 }
 

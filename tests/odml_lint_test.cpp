@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,6 +76,19 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     EXPECT_EQ(lint("--bogus clean.odml").status, 2);
     EXPECT_EQ(lint("").status, 2);
     EXPECT_EQ(lint("--music nothing.mp3 clean.odml").status, 2);
+
+    // Named FIFOs that nobody writes to: refused at once, not waited on.
+    int timelineWriter = makeSilentFifo(directory + "/fifo.odml");
+    int musicWriter = makeSilentFifo(directory + "/music.mp3");
+    ASSERT_GE(timelineWriter, 0);
+    ASSERT_GE(musicWriter, 0);
+    LintRun fifo = lint("fifo.odml clean.odml");
+    EXPECT_EQ(fifo.status, 2);
+    expectFound(fifo.err, {"odml-lint: cannot read fifo.odml: not a regular file\n",
+                           "odml-lint: clean.odml: times not checked against music.mp3: not a "
+                           "regular file\n"});
+    close(timelineWriter);
+    close(musicWriter);
 
     LintRun piped = lint("- <warned.odml");
     EXPECT_EQ(piped.status, 1);

@@ -1,6 +1,7 @@
 // solvane-capture: renders the demo offline on a fixed clock into pictures, a video, a
 // contact sheet or frame-time figures. Plays the demo through the demo player in the host's
 // window.
+#include "framework/input_file.h"
 #include "host/demo.h"
 #include "sound/mp3_decoder.h"
 #include "tools/author/capture/capture_plan.h"
@@ -40,10 +41,11 @@ void installSignals() {
 }
 
 std::string checkReadable(const std::string& path, const char* what) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return path + ": cannot read " + what + ": " + std::strerror(errno);
-    std::fclose(file);
+    int why = 0;
+    int file = tarvo64k::openRegularFile(path.c_str(), &why);
+    if (file < 0)
+        return path + ": cannot read " + what + ": " + tarvo64k::inputErrorText(why);
+    close(file);
     return "";
 }
 

@@ -2,6 +2,7 @@
 // what the demo reads, and the scene list. The findings come from the shared lint library.
 #include "tools/author/odml-lint/lint_run.h"
 
+#include "framework/input_file.h"
 #include "tools/author/odml-lint/lint_report.h"
 #include "tools/lib/lint/timeline_lint.h"
 
@@ -114,7 +115,7 @@ LintStatus lintTimeline(const std::string& path, const LintOptions& options, FIL
     std::string text;
     if (int error = readInput(path, &text)) {
         std::fprintf(warnings, "odml-lint: cannot read %s: %s\n", shown.c_str(),
-                     std::strerror(error));
+                     tarvo64k::inputErrorText(error));
         return kLintErrors;
     }
     double music =

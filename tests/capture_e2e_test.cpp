@@ -226,6 +226,13 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
     expectRefused({"--script", "missing.odml", "--bench"}, "a missing timeline");
     expectRefused({"--shot", "0.5:same.png", "--shot", "1:same.png"}, "one file named twice");
     expectRefused({"--shot", "0.5:a.jpg"}, "a picture that is no PNG");
+    runCommand("cd '" + directory + "' && touch data/1.png && ln -s data/1.png link.png");
+    expectRefused({"--shot", "0.5:link.png"}, "a link to a picture");
+    EXPECT_NE(errors.find("link.png: is the demo's picture data/1.png"), std::string::npos);
+    writeFile(path("x.png"), kTimeline);
+    expectRefused({"--script", "x.png", "--sheet", "x.png"}, "the timeline as the sheet");
+    EXPECT_EQ(readFile(path("x.png")), kTimeline);
+    runCommand("cd '" + directory + "' && rm link.png x.png data/1.png");
     expectRefused({"--bogus"}, "an unknown option");
     EXPECT_EQ(errors, "solvane-capture: unknown option --bogus (see --help)\n");
     // Refused at once, or (as root, whom access() lets write anywhere) when the shot is saved.

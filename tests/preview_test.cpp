@@ -168,6 +168,10 @@ TEST_F(PreviewProtocol, SeeksShowTheFramesOfAStraightRunAndAPauseHoldsIt) {
     EXPECT_EQ(preview.ask("time"), "ok 1.500");
     EXPECT_EQ(preview.ask("seek soon"), "error: seek needs a time in seconds, e.g. seek 61.5");
     EXPECT_EQ(preview.ask("fly"), "error: unknown command 'fly'");
+    ASSERT_EQ(symlink("script.odml", (directory + "/link.png").c_str()), 0);
+    EXPECT_EQ(preview.ask("shot link.png"),
+              "error: link.png: is the demo's timeline; not written over");
+    EXPECT_EQ(readFile(directory + "/script.odml"), kTimeline);
     EXPECT_EQ(preview.ask("quit"), "ok");
     EXPECT_EQ(preview.finish(), 0);
 }

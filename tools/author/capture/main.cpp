@@ -13,6 +13,7 @@
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/servers/private_servers.h"
 
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -88,8 +90,24 @@ void warnIfPastTheMusic(const capture::CaptureJob& job) {
                      authoring::formatClock(musicMs).c_str());
 }
 
+// Run inside the demo directory, once its timeline is known.
+std::string refuseDemoInputs(const capture::Options& options, const std::string& timelinePath) {
+    std::vector<std::string> outputs = {options.sheet, options.video, options.framesDirectory};
+    for (const capture::ShotRequest& shot : options.shots)
+        outputs.push_back(shot.path);
+    for (const std::string& output : outputs) {
+        std::string error = output.empty() ? "" : authoring::refuseDemoInput(output, timelinePath);
+        if (!error.empty())
+            return error;
+    }
+    return "";
+}
+
 std::string checkOutputs(const capture::Options& options, const std::string& directory,
                          capture::CaptureJob* job, capture::OutputFiles* outputs) {
+    std::string refused = refuseDemoInputs(options, job->scriptPath);
+    if (!refused.empty())
+        return refused;
     for (const capture::ShotRequest& shot : options.shots) {
         std::string error = authoring::checkWritable(shot.path);
         if (!error.empty())

@@ -11,6 +11,7 @@
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/png/png_writer.h"
 #include "tools/lib/seekable_player/seekable_player.h"
@@ -310,8 +311,12 @@ void Preview::command(const std::string& line) {
         break;
     case preview::Command::kShot: {
         // The frame as the scenes drew it, without the display over it.
-        std::string error =
-            authoring::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
+        std::string error = authoring::refuseDemoInput(request.path, timelinePath);
+        if (error.empty())
+            error = authoring::writeAtomically(request.path, [&](const std::string& temporary) {
+                return authoring::writeRgbPng(temporary, sceneFrame.data(), kWindowWidth,
+                                              kWindowHeight);
+            });
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }

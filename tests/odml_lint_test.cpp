@@ -210,7 +210,9 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
                         "</effect>\n"
                         "<effect start=\"0\" end=\"9\" name=\"render2texture\"/>\n"
                         "<effect start=\"1\" end=\"2\" name=\"tfly\"/>\n"
-                        "<effect start=\"8.5\" end=\"12\" name=\"endcube\"/>\n");
+                        "<effect start=\"8.5\" end=\"12\" name=\"endcube\"/>\n"
+                        "<effect start=\"0\" end=\"1e999\" name=\"lines\"/>\n"
+                        "<effect start=\"-1e30\" end=\"1\" name=\"lines\"/>\n");
     LintRun run = lint("logic.odml");
     expectFound(
         run.err,
@@ -221,7 +223,10 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
          "logic.odml:3:1: warning: trigger can never fire: it is due 4 s into an effect of 4 s\n",
          "logic.odml:4:1: warning: only 3 of 5 repetitions are due before the effect ends\n",
          "logic.odml:5:20: warning: scene 'crash' does not act on trigger 'colour' (did you "
-         "mean 'color'?)\n"});
+         "mean 'color'?)\n",
+         "logic.odml:10:1: warning: effect ends at inf s, beyond 16384 s (4:33:04), past which "
+         "seconds lose the millisecond; the preview and the capture stop there\n",
+         "logic.odml:11:1: warning: effect starts at -1e+30 s, beyond 16384 s"});
     for (const char* clean : {"logic.odml:8:", "logic.odml:9:"}) // a capture active at the start
         EXPECT_EQ(run.err.find(clean), std::string::npos) << run.err;
 }

@@ -202,6 +202,11 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);
     EXPECT_EQ(preview.ask("effects"), "ok particles crash");
+
+    // An end of infinity still leaves a timeline to seek in.
+    writeFile(directory + "/script.odml", "<effect start=\"0\" end=\"1e999\" name=\"fade\"/>");
+    EXPECT_EQ(preview.ask("reload").rfind("ok", 0), 0u);
+    EXPECT_EQ(preview.ask("seek 10"), "ok 10.000");
 }
 
 TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMessage) {

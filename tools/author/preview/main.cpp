@@ -52,7 +52,7 @@ public:
     }
     int64_t now() const {
         if (music)
-            return FSOUND_Stream_GetTime(music);
+            return sound::streamTimeMs(music);
         if (paused)
             return base;
         return base +
@@ -69,7 +69,7 @@ public:
             channel = FSOUND_Stream_Play(-1, music);
         }
         FSOUND_SetPaused(channel, 1);
-        FSOUND_Stream_SetTime(music, static_cast<int>(milliseconds));
+        FSOUND_Stream_SetTime(music, authoring::saturatedMilliseconds(milliseconds));
         if (play)
             FSOUND_SetPaused(channel, 0);
     }

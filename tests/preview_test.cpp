@@ -168,6 +168,9 @@ TEST_F(PreviewProtocol, SeeksShowTheFramesOfAStraightRunAndAPauseHoldsIt) {
     EXPECT_EQ(preview.ask("time"), "ok 1.500");
     EXPECT_EQ(preview.ask("seek soon"), "error: seek needs a time in seconds, e.g. seek 61.5");
     EXPECT_EQ(preview.ask("fly"), "error: unknown command 'fly'");
+    EXPECT_EQ(preview.ask(std::string(100000, 'x')),
+              "error: line longer than 8192 bytes; dropped to its end");
+    EXPECT_EQ(preview.ask("time"), "ok 1.500") << "one answer for the long line, then on";
     ASSERT_EQ(symlink("script.odml", (directory + "/link.png").c_str()), 0);
     EXPECT_EQ(preview.ask("shot link.png"),
               "error: link.png: is the demo's timeline; not written over");

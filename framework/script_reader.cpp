@@ -66,8 +66,7 @@ int toInt(double number) {
 // [SECTION] Reading the file
 
 int readTimelineFile(const char* path, std::string* text) {
-    // Positions are handed around as int; a timeline of 2 GiB is not one.
-    return readRegularFile(path, static_cast<size_t>(INT_MAX - 2), text);
+    return readRegularFile(path, kLongestTimelineBytes, text);
 }
 
 void Script::parse(const std::string& text, ScriptReadListener* readListener) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -75,8 +76,15 @@ int main(int argc, char** argv) {
     if (window == kWindowReady)
         setSwapInterval(1);
 
-    initDemo(argc, argv);
-    runMainLoop(drawDemo);
+    try {
+        initDemo(argc, argv);
+        runMainLoop(drawDemo);
+    } catch (const std::bad_alloc&) {
+        // A timeline within the reader's limit still needs memory to parse; the exit handler
+        // puts the desktop's video mode back.
+        std::fputs("solvane: out of memory\n", stderr);
+        std::exit(1);
+    }
     // The scenes' GL objects are deleted while the context is still current.
     stopDemo();
     killGLWindow();

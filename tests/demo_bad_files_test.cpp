@@ -70,20 +70,22 @@ TEST_F(DemoBadFiles, FifosInPlaceOfItsFilesAreRefusedNotWaitedOn) {
     }
 }
 
-TEST_F(DemoBadFiles, FiftyMegabytesOfTagsAreReadToTheLastOne) {
-    // Half a million effects of a scene that does not exist, then the one that ends last:
-    // the demo runs until that one's end, so the whole file was read.
+TEST_F(DemoBadFiles, SixteenMegabytesOfTagsAreReadToTheLastOneAndMoreAreRefused) {
+    // About 150,000 effects of a scene that does not exist, then the one that ends last: the demo
+    // runs until that one's end, so the whole file was read.
     const std::string tag = "<effect start=\"0.1\" end=\"0.5\" name=\"nothing\">"
                             "<trigger start=\"0.2\" name=\"mode\" value=\"in\"/></effect>\n";
+    const std::string last = "<effect start=\"0\" end=\"2.5\" name=\"fade\"/>\n";
     std::string timeline;
-    timeline.reserve(50u << 20);
-    while (timeline.size() + tag.size() < (50u << 20))
+    while (timeline.size() + tag.size() + last.size() <= (16u << 20))
         timeline += tag;
-    timeline += "<effect start=\"0\" end=\"2.5\" name=\"fade\"/>\n";
-    writeFile(path("script.odml"), timeline);
-
+    writeFile(path("script.odml"), timeline + last);
     EXPECT_EQ(runToTheEnd(300), 0) << demo.output() << demo.errors();
     EXPECT_GE(demo.secondsSinceStart(), 2.5);
+
+    writeFile(path("script.odml"), timeline + last + tag);
+    EXPECT_EQ(runToTheEnd(), 1);
+    EXPECT_EQ(demo.errors(), "script.odml: cannot read the timeline: File too large\n");
 }
 
 TEST_F(DemoBadFiles, DamagedPicturesAreReportedAndTheScenesDrawWithoutThem) {

@@ -90,6 +90,13 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     close(timelineWriter);
     close(musicWriter);
 
+    // A timeline past any real one's size is refused in one line, from a file or a pipe.
+    write("big.odml", std::string((16u << 20) + 1, ' '));
+    LintRun big = lint("big.odml");
+    EXPECT_EQ(big.status, 2);
+    EXPECT_EQ(big.err, "odml-lint: cannot read big.odml: File too large\n");
+    EXPECT_EQ(lint("- <big.odml").err, "odml-lint: cannot read <stdin>: File too large\n");
+
     LintRun piped = lint("- <warned.odml");
     EXPECT_EQ(piped.status, 1);
     EXPECT_EQ(piped.err.find("<stdin>:1:33: warning: no scene is named 'nothing'"), 0u)

@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -189,7 +190,11 @@ int main(int argc, char** argv) {
     }
     if (error.empty()) {
         installSignals();
-        error = run(options);
+        try {
+            error = run(options); // its staged outputs are removed as the stack unwinds
+        } catch (const std::bad_alloc&) {
+            error = "out of memory";
+        }
     }
     if (error.empty())
         return 0;

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
-#include <iterator>
 
 using tarvo64k::Effect;
 using tarvo64k::Script;
@@ -103,7 +102,13 @@ double musicBeside(const std::string& path, const std::string& shown, FILE* warn
 int readInput(const std::string& path, std::string* text) {
     if (path != "-")
         return tarvo64k::readTimelineFile(path.c_str(), text);
-    text->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    char chunk[65536];
+    text->clear();
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+        text->append(chunk, static_cast<size_t>(std::cin.gcount()));
+        if (text->size() > tarvo64k::kLongestTimelineBytes)
+            return EFBIG;
+    }
     return std::cin.bad() ? EIO : 0;
 }
 

@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -455,10 +456,13 @@ int main(int argc, char** argv) {
         return kFailed;
     }
     int status;
-    {
+    try {
         authoring::SeekablePlayer session(demo.timelineText, options.fps);
         Preview preview(options, demo, &session);
         status = preview.run();
+    } catch (const std::bad_alloc&) {
+        std::fputs("solvane-preview: out of memory\n", stderr);
+        status = kFailed;
     }
     host::closeToolWindow();
     return status;

@@ -89,6 +89,7 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
                            "regular file\n"});
     close(timelineWriter);
     close(musicWriter);
+    unlink((directory + "/music.mp3").c_str());
 
     // A timeline past any real one's size is refused in one line, from a file or a pipe.
     write("big.odml", std::string((16u << 20) + 1, ' '));
@@ -96,6 +97,17 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     EXPECT_EQ(big.status, 2);
     EXPECT_EQ(big.err, "odml-lint: cannot read big.odml: File too large\n");
     EXPECT_EQ(lint("- <big.odml").err, "odml-lint: cannot read <stdin>: File too large\n");
+#ifndef __SANITIZE_ADDRESS__ // which reserves more address space than the limit below
+    // A million effects within the size limit, with too little memory to hold them.
+    std::string many;
+    while (many.size() < (15u << 20))
+        many += "<effect name=\"x\"/>";
+    write("many.odml", many);
+    EXPECT_EQ(runCommand("cd '" + directory +
+                         "' && ulimit -v 100000 && '" ODML_LINT_PATH "' many.odml 2>err.txt"),
+              2);
+    EXPECT_EQ(readFile(directory + "/err.txt"), "odml-lint: many.odml: out of memory\n");
+#endif
 
     LintRun piped = lint("- <warned.odml");
     EXPECT_EQ(piped.status, 1);

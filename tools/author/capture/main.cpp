@@ -167,6 +167,9 @@ std::string run(capture::Options options) {
             warnIfPastTheMusic(job);
         error = capture::runCapture(job, script, renderer, outputs, &figures);
     }
+    // A signal while the video was finished or the sheet written keeps the outputs unnamed too.
+    if (error.empty() && capture::interrupted)
+        error = "interrupted";
     error = outputs.inFinalNames(error);
     renderer.close();
     if (error.empty())

@@ -17,8 +17,9 @@ namespace {
 constexpr CueKind kAllKinds[] = {CueKind::kick, CueKind::clap,   CueKind::snare, CueKind::hook,
                                  CueKind::fill, CueKind::strong, CueKind::weak};
 
-// Microseconds, with the trailing zeros dropped: "61.875", "0.234375".
-std::string secondsText(double seconds) {
+} // namespace
+
+std::string decimalSeconds(double seconds) {
     char text[48];
     std::snprintf(text, sizeof text, "%.6f", seconds);
     std::string result = text;
@@ -27,6 +28,8 @@ std::string secondsText(double seconds) {
         result.pop_back();
     return result;
 }
+
+namespace {
 
 bool readSeconds(std::istringstream& words, double* seconds) {
     return static_cast<bool>(words >> *seconds) && std::isfinite(*seconds) && *seconds >= 0;
@@ -38,7 +41,7 @@ std::string parseTempo(std::istringstream& words, TempoChange* change) {
     if (!(words >> change->bpm >> change->beatsPerBar >> slash >> change->beatUnit) || slash != '/')
         return "a tempo line reads 'tempo SECONDS BPM BEATS/UNIT'";
     if (!(change->bpm >= 10 && change->bpm <= 1000))
-        return "tempo " + secondsText(change->bpm) + " BPM is outside 10 to 1000";
+        return "tempo " + decimalSeconds(change->bpm) + " BPM is outside 10 to 1000";
     if (change->beatsPerBar < 1 || change->beatsPerBar > 32 || change->beatUnit < 1)
         return "the metre must have 1 to 32 beats a bar";
     return "";
@@ -99,14 +102,14 @@ const char* cueKindName(CueKind kind) {
 
 std::string formatCueSheet(const CueSheet& sheet) {
     std::string text = "# Solvane cue sheet: seconds of the decoded music (docs/cue-sheet.md)\n";
-    text += "length " + secondsText(sheet.length) + "\n";
+    text += "length " + decimalSeconds(sheet.length) + "\n";
     for (const TempoChange& change : sheet.tempo)
-        text += "tempo " + secondsText(change.seconds) + " " + secondsText(change.bpm) + " " +
+        text += "tempo " + decimalSeconds(change.seconds) + " " + decimalSeconds(change.bpm) + " " +
                 std::to_string(change.beatsPerBar) + "/" + std::to_string(change.beatUnit) + "\n";
     for (const Section& section : sheet.sections)
-        text += "section " + secondsText(section.seconds) + " " + section.name + "\n";
+        text += "section " + decimalSeconds(section.seconds) + " " + section.name + "\n";
     for (const Cue& cue : sheet.cues)
-        text += std::string(cueKindName(cue.kind)) + " " + secondsText(cue.seconds) + "\n";
+        text += std::string(cueKindName(cue.kind)) + " " + decimalSeconds(cue.seconds) + "\n";
     return text;
 }
 

@@ -50,6 +50,9 @@ std::string writeCueSheet(const std::string& path, const CueSheet& sheet);
 // The cue sheet's path for a music file: the same name with the extension .cues.
 std::string cueSheetFor(const std::string& musicPath);
 
+// Seconds to the microsecond without trailing zeros ("61.875"), as sheets and snapped
+// timelines write them.
+std::string decimalSeconds(double seconds);
 // Seconds as M:SS.mmm, the way messages show times of the music ("1:01.875").
 std::string clockTime(double seconds);
 

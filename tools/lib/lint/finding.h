@@ -31,6 +31,7 @@ enum class FindingKind {
     TriggerNeverFires,
     TriggerNameIgnored,
     TriggerValueMisread,
+    OffTheBeat,
     // The demo reads nothing of the file: errors.
     ByteOrderMark,
     NoEffect,

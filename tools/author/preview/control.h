@@ -7,9 +7,9 @@
 namespace preview {
 
 struct Command {
-    enum Kind { kSeek, kPause, kPlay, kTime, kReload, kShot, kEffects, kQuit } kind = kTime;
+    enum Kind { kSeek, kPause, kPlay, kTime, kReload, kShot, kView, kEffects, kQuit } kind = kTime;
     double seconds = 0; // kSeek
-    std::string path;   // kShot
+    std::string path;   // kShot, kView
 };
 
 // Reads one line (without its newline). Returns "" and fills `command`, or the error text

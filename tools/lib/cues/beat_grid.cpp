@@ -162,14 +162,10 @@ std::vector<BeatGrid::Line> BeatGrid::beatLines(double from, double to) const {
     return lines;
 }
 
-std::string BeatGrid::barBeat(double seconds) const {
+GridPoint BeatGrid::beatAt(double seconds) const {
     const Segment& segment = segmentAt(seconds);
     double beats = (seconds - segment.tempo.seconds) / segment.beatSeconds();
-    long whole = static_cast<long>(std::floor(beats));
-    GridPoint point = pointAt(segment, whole, 1);
-    char text[48];
-    std::snprintf(text, sizeof text, "%d:%.2f", point.bar, point.beat + (beats - whole));
-    return text;
+    return pointAt(segment, static_cast<long>(std::floor(beats + 1e-9)), 1);
 }
 
 Target nearestTarget(const BeatGrid& grid, const std::vector<Cue>& cues, double seconds,

@@ -42,8 +42,8 @@ public:
         bool barStart;
     };
     std::vector<Line> beatLines(double from, double to) const;
-    // "33:2.50" style position: bar, beat and the fraction of the beat.
-    std::string barBeat(double seconds) const;
+    // The beat that `seconds` falls in (the last one at or before it).
+    GridPoint beatAt(double seconds) const;
 
 private:
     struct Segment {

@@ -63,18 +63,6 @@ struct BeatCheck {
         *target = cues::nearestTarget(grid, sheet.cues, seconds, options.stepsPerBeat);
         return std::fabs(target->seconds - seconds) > options.toleranceSeconds;
     }
-    // The times of music at which a trigger's repetitions are due inside its effect.
-    std::vector<double> dueTimes(const Effect& effect, const Trigger& trigger) const {
-        std::vector<double> times;
-        double first = double(effect.start) + std::max(0.0f, trigger.start);
-        for (int k = 0; k < std::min(trigger.repeat, kRepetitionsChecked); ++k) {
-            double due = first + double(trigger.delay) * k;
-            if (due >= effect.end || (k > 0 && trigger.delay <= 0))
-                break;
-            times.push_back(due);
-        }
-        return times;
-    }
     std::vector<Placement> placements(const Effect& effect) const;
 };
 
@@ -96,7 +84,7 @@ std::vector<Placement> BeatCheck::placements(const Effect& effect) const {
         unsigned int record = reading.heard.positions.at(trigger);
         std::string name =
             trigger->name ? "trigger '" + std::string(trigger->name) + "'" : "the trigger";
-        std::vector<double> due = dueTimes(effect, *trigger);
+        std::vector<double> due = dueTimes(effect, *trigger, kRepetitionsChecked);
         for (size_t k = 0; k < due.size(); ++k) {
             std::string which = due.size() == 1 ? name
                                                 : "repetition " + std::to_string(k + 1) + " of " +
@@ -120,6 +108,18 @@ struct Edit {
 };
 
 } // namespace
+
+std::vector<double> dueTimes(const Effect& effect, const Trigger& trigger, int limit) {
+    std::vector<double> times;
+    double first = double(effect.start) + std::max(0.0f, trigger.start);
+    for (int k = 0; k < std::min(trigger.repeat, limit); ++k) {
+        double due = first + double(trigger.delay) * k;
+        if (due >= effect.end || (k > 0 && trigger.delay <= 0))
+            break;
+        times.push_back(due);
+    }
+    return times;
+}
 
 void checkBeat(const std::string& text, const TimelineReading& reading, const cues::CueSheet& sheet,
                const BeatOptions& options, std::vector<Finding>* findings) {
@@ -153,7 +153,7 @@ std::string snapToBeat(const std::string& text, const TimelineReading& reading,
         rewrite(tag, "start", effect->start, start);
         rewrite(tag, "end", effect->end, snapped(effect->end));
         for (const Trigger* trigger : effect->triggers) {
-            std::vector<double> due = check.dueTimes(*effect, *trigger);
+            std::vector<double> due = dueTimes(*effect, *trigger, kRepetitionsChecked);
             if (due.empty() || trigger->start < 0)
                 continue;
             unsigned int record = reading.heard.positions.at(trigger);

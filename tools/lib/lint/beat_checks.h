@@ -16,6 +16,11 @@ struct BeatOptions {
     int stepsPerBeat = 4; // the grid: sixteenth steps in 4/4
 };
 
+// The times of music at which a trigger's repetitions are due inside its effect, the first
+// `limit` of them at most.
+std::vector<double> dueTimes(const tarvo64k::Effect& effect, const tarvo64k::Trigger& trigger,
+                             int limit);
+
 // Adds an OffTheBeat finding for each time that misses.
 void checkBeat(const std::string& text, const TimelineReading& reading, const cues::CueSheet& sheet,
                const BeatOptions& options, std::vector<Finding>* findings);

@@ -102,7 +102,7 @@ TEST(CaptureOptions, FromAndToTakeSectionAndTimelineMarkerNames) {
     ASSERT_EQ(cues::markerNames(markers), "intro, main theme, First Hook, outro, last");
 
     Options options;
-    ASSERT_EQ(parse({"--bench", "--from", "main theme", "--to=first hook"}, &options), "");
+    ASSERT_EQ(parse({"--bench", "--from", "Main Theme", "--to=first hook"}, &options), "");
     EXPECT_EQ(resolveNamedRange(markers, &options), "");
     EXPECT_DOUBLE_EQ(options.from, 60.0);
     EXPECT_DOUBLE_EQ(options.to, 61.875);

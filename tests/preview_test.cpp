@@ -230,6 +230,8 @@ TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMes
 TEST_F(PreviewProtocol, TheStripCoversOnlyTheBottomAndItsClicksAndKeysMoveOnTheCueSheet) {
     writeFile(directory + "/music.cues",
               "tempo 0 120 4/4\nsection 0 intro\nsection 4 drop\nkick 3.75\n");
+    writeFile(directory + "/script.odml",
+              std::string(kTimeline) + "<effect start=\"6.04\" end=\"7\" name=\"lines\"/>\n");
     capture({"4.2"});
     Preview preview;
     ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "2.5"}));
@@ -243,7 +245,12 @@ TEST_F(PreviewProtocol, TheStripCoversOnlyTheBottomAndItsClicksAndKeysMoveOnTheC
         return pixels(path);
     };
     ASSERT_EQ(preview.ask("time"), "ok 2.500"); // the window is up
-    press("key --window %1 h");                 // the display's timings change with each frame
+    EXPECT_NE(readFile(directory + "/stderr.txt")
+                  .find("/script.odml:8:16: warning: effect 'lines' starts 40 ms after beat 4:1 "
+                        "at 0:06.000"),
+              std::string::npos)
+        << "odml-lint's beat findings, from the cue sheet";
+    press("key --window %1 h"); // the display's timings change with each frame
     const std::vector<unsigned char> shown = view("shown");
     press("key --window %1 t");
     const std::vector<unsigned char> hidden = view("hidden");

@@ -145,12 +145,8 @@ LintStatus lintTimeline(const std::string& path, const LintOptions& options, FIL
         return kLintErrors;
     lint::LintedTimeline timeline;
     lint::lintTimelineText(std::move(text), music, &timeline);
-    if (hasSheet) {
-        lint::checkBeat(timeline.text, *timeline.demo, sheet, options.beat, &timeline.findings);
-        std::stable_sort(
-            timeline.findings.begin(), timeline.findings.end(),
-            [](const lint::Finding& a, const lint::Finding& b) { return a.position < b.position; });
-    }
+    if (hasSheet)
+        lint::addBeatFindings(sheet, options.beat, &timeline);
 
     printFindings(shown, timeline.text, timeline.findings, options.explain, warnings);
     if (options.dump)

@@ -205,10 +205,13 @@ void Preview::reload(bool asked, std::string* answer) {
         *answer = why.empty() ? "ok" : "error: " + why;
 }
 
-// The same findings as odml-lint's, on standard error and on the display for a while.
+// The same findings as odml-lint's (the beat's too, given a cue sheet), on standard error and
+// on the display for a while.
 void Preview::lintTimeline(const std::string& text) {
     lint::LintedTimeline linted;
     lint::lintTimelineText(text, musicSeconds, &linted);
+    if (hasSheet)
+        lint::addBeatFindings(sheet, lint::BeatOptions(), &linted);
     showOnStrip(linted);
     warnings.clear();
     lint::LineCounter lines(linted.text);

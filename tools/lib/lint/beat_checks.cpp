@@ -134,6 +134,13 @@ void checkBeat(const std::string& text, const TimelineReading& reading, const cu
     }
 }
 
+void addBeatFindings(const cues::CueSheet& sheet, const BeatOptions& options,
+                     LintedTimeline* timeline) {
+    checkBeat(timeline->text, *timeline->demo, sheet, options, &timeline->findings);
+    std::stable_sort(timeline->findings.begin(), timeline->findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.position < b.position; });
+}
+
 std::string snapToBeat(const std::string& text, const TimelineReading& reading,
                        const cues::CueSheet& sheet, const BeatOptions& options, int* moved) {
     BeatCheck check{text, reading, sheet, options};

@@ -25,6 +25,10 @@ std::vector<double> dueTimes(const tarvo64k::Effect& effect, const tarvo64k::Tri
 void checkBeat(const std::string& text, const TimelineReading& reading, const cues::CueSheet& sheet,
                const BeatOptions& options, std::vector<Finding>* findings);
 
+// checkBeat over a linted timeline, its findings kept in the order of their positions.
+void addBeatFindings(const cues::CueSheet& sheet, const BeatOptions& options,
+                     LintedTimeline* timeline);
+
 // `text` with each number behind a time that misses rewritten so the time lands on its
 // target; every other byte stays. A trigger's start moves with its effect's start, so that
 // the triggers keep their times of music. `moved` (optional) counts the numbers rewritten.

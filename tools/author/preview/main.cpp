@@ -12,6 +12,7 @@
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
 #include "tools/lib/lint/beat_checks.h"
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/png/png_writer.h"
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -54,7 +56,7 @@ public:
     }
     int64_t now() const {
         if (music)
-            return FSOUND_Stream_GetTime(music);
+            return sound::streamTimeMs(music);
         if (paused)
             return base;
         return base +
@@ -71,7 +73,7 @@ public:
             channel = FSOUND_Stream_Play(-1, music);
         }
         FSOUND_SetPaused(channel, 1);
-        FSOUND_Stream_SetTime(music, static_cast<int>(milliseconds));
+        FSOUND_Stream_SetTime(music, authoring::saturatedMilliseconds(milliseconds));
         if (play)
             FSOUND_SetPaused(channel, 0);
     }
@@ -122,7 +124,8 @@ private:
     // [SECTION] Showing the frame
     void present(bool fresh, bool seeking = false);
     void drawFrame(bool fresh, bool seeking);
-    std::string saveView(const std::string& path);
+    std::vector<unsigned char> shownFrame();
+    std::string savePicture(const std::string& path, const std::vector<unsigned char>& rgb);
     std::vector<std::string> hudLines(bool seeking) const;
     double seconds() const { return session.milliseconds() / 1000.0; }
 
@@ -391,15 +394,11 @@ void Preview::command(const std::string& line) {
     case preview::Command::kReload:
         reload(true, &answer);
         break;
-    case preview::Command::kShot: {
-        // The frame as the scenes drew it, without the display over it.
-        std::string error =
-            authoring::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
-        answer = error.empty() ? "ok " + request.path : "error: " + error;
-        break;
-    }
+    case preview::Command::kShot:
     case preview::Command::kView: {
-        std::string error = saveView(request.path);
+        // shot: the frame as the scenes drew it, without the display over it; view: as shown.
+        std::string error = savePicture(
+            request.path, request.kind == preview::Command::kShot ? sceneFrame : shownFrame());
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -483,13 +482,22 @@ void Preview::drawFrame(bool fresh, bool seeking) {
 }
 
 // The frame as the window shows it, with the display and the strip over it.
-std::string Preview::saveView(const std::string& path) {
+std::vector<unsigned char> Preview::shownFrame() {
     drawFrame(false, false);
     std::vector<unsigned char> shown;
     host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, &shown);
     if (host::presentFrame() == host::WindowStatus::kDisplayLost)
         displayLost = quit = true;
-    return authoring::writeRgbPng(path, shown.data(), kWindowWidth, kWindowHeight);
+    return shown;
+}
+
+std::string Preview::savePicture(const std::string& path, const std::vector<unsigned char>& rgb) {
+    std::string error = authoring::refuseDemoInput(path, timelinePath);
+    if (error.empty())
+        error = authoring::writeAtomically(path, [&](const std::string& temporary) {
+            return authoring::writeRgbPng(temporary, rgb.data(), kWindowWidth, kWindowHeight);
+        });
+    return error;
 }
 
 void Preview::present(bool fresh, bool seeking) {
@@ -556,10 +564,13 @@ int main(int argc, char** argv) {
         return kFailed;
     }
     int status;
-    {
+    try {
         authoring::SeekablePlayer session(demo.timelineText, options.fps);
         Preview preview(options, demo, &session);
         status = preview.run();
+    } catch (const std::bad_alloc&) {
+        std::fputs("solvane-preview: out of memory\n", stderr);
+        status = kFailed;
     }
     host::closeToolWindow();
     return status;

@@ -33,6 +33,11 @@ Key keyOf(KeySym keysym) {
         {XK_backslash, Key::kBackslash},
         {XK_r, Key::kR},
         {XK_h, Key::kH},
+        {XK_t, Key::kT},
+        {XK_comma, Key::kComma},
+        {XK_period, Key::kPeriod},
+        {XK_Up, Key::kUp},
+        {XK_Down, Key::kDown},
     };
     for (const Named& named : kKeys)
         if (named.keysym == keysym)

@@ -55,6 +55,11 @@ enum class Key {
     kBackslash,
     kR,
     kH,
+    kT,
+    kComma,
+    kPeriod,
+    kUp,
+    kDown,
 };
 
 struct WindowEvent {

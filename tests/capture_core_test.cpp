@@ -91,6 +91,36 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
     EXPECT_TRUE(version.version);
 }
 
+TEST(CaptureOptions, FromAndToTakeSectionAndTimelineMarkerNames) {
+    cues::CueSheet sheet;
+    ASSERT_EQ(cues::parseCueSheet("tempo 0 128 4/4\nsection 0 intro\nsection 60 main theme\n"
+                                  "section 150 outro\n",
+                                  &sheet),
+              "");
+    const std::vector<cues::Marker> markers = cues::namedTimes(
+        &sheet, "<!-- the drop -->\n<!--marker 61.875 First Hook-->\n<!-- marker x bad -->\n"
+                "<effect start=\"0\" end=\"1\" name=\"lines\"/><!-- marker 150 last -->");
+    ASSERT_EQ(cues::markerNames(markers), "intro, main theme, First Hook, outro, last");
+
+    Options options;
+    ASSERT_EQ(parse({"--bench", "--from", "Main Theme", "--to=first hook"}, &options), "");
+    EXPECT_EQ(resolveNamedRange(markers, &options), "");
+    EXPECT_DOUBLE_EQ(options.from, 60.0);
+    EXPECT_DOUBLE_EQ(options.to, 61.875);
+
+    Options backwards, unknown, mixed;
+    ASSERT_EQ(parse({"--bench", "--from", "outro", "--to", "intro"}, &backwards), "");
+    EXPECT_EQ(resolveNamedRange(markers, &backwards), "--to must be later than --from");
+    ASSERT_EQ(parse({"--bench", "--from", "chorus"}, &unknown), "");
+    EXPECT_EQ(resolveNamedRange(markers, &unknown),
+              "--from chorus: no section or marker of that name (there are: intro, main theme, "
+              "First Hook, outro, last)");
+    ASSERT_EQ(parse({"--bench", "--from", "61", "--to", "last"}, &mixed), "");
+    EXPECT_EQ(resolveNamedRange(markers, &mixed), "");
+    EXPECT_DOUBLE_EQ(mixed.to, 150.0);
+    EXPECT_NE(parse({"--bench", "--from", "1.5s"}, &mixed), "") << "a mistyped time is no name";
+}
+
 TEST(CaptureOptions, OutputsMustBeDistinctAndAreReportedByTheirOwnNames) {
     Options options;
     ASSERT_EQ(

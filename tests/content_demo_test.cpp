@@ -98,12 +98,12 @@ TEST(DemoContent, TheScenesOpenExactlyThePicturesArtgenMakesAndEachLoads) {
     }
 }
 
-TEST(DemoContent, TimelineIsCleanUsesEverySceneAndEndsWithinTheMusic) {
+TEST(DemoContent, TimelineIsCleanOnTheBeatUsesEverySceneAndEndsWithinTheMusic) {
     std::string directory = makeTemporaryDirectory("solvane-timeline");
     ASSERT_FALSE(directory.empty());
-    int status =
-        runCommand("'" ODML_LINT_PATH "' --dump '" SOLVANE_SOURCE_DIR "/content/script.odml' >'" +
-                   directory + "/dump.txt' 2>'" + directory + "/warnings.txt'");
+    int status = runCommand("'" ODML_LINT_PATH "' --cues '" + kDemoDir +
+                            "/music.cues' --dump '" SOLVANE_SOURCE_DIR "/content/script.odml' >'" +
+                            directory + "/dump.txt' 2>'" + directory + "/warnings.txt'");
     std::string dump = readFile(directory + "/dump.txt");
     std::string warnings = readFile(directory + "/warnings.txt");
     runCommand("rm -rf '" + directory + "'");

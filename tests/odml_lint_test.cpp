@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -324,6 +325,55 @@ TEST_F(OdmlLint, TimesPastTheMusicAreWarnedWithMusicGivenOrBesideTheTimeline) {
     LintRun beside = lint("late.odml");
     for (const char* expected : kLate)
         expectFound(beside.err, {expected});
+}
+
+TEST_F(OdmlLint, OffBeatTimesNameTheirCueAndSnapRewritesOnlyThoseNumbers) {
+    // 120 BPM in 4/4 for four bars, then 60 BPM in 3/4 from bar 5 at 8 s.
+    write("music.cues", "length 12\ntempo 0 120 4/4\ntempo 8 60 3/4\nsection 0 start\n"
+                        "clap 1.5\nkick 2\nkick 5\nhook 5.1\nhook 9.25 # between grid steps\n");
+    const std::string timeline = "<effect start=\"1.541\" end=\"8\" name=\"background\">\n"
+                                 "  <trigger start=\"0.459\" delay=\"0.52\" repeat=\"3\" "
+                                 "name=\"r\" value=\"1\"/>\n"
+                                 "</effect>\n"
+                                 "<effect start=\"8.01\" end=\"9.27\" name=\"background\">\n"
+                                 "  <trigger start=\"1.02\" name=\"g\" value=\"1\"/>\n"
+                                 "</effect>\n"
+                                 "<effect start=\"5.04\" end=\"6\" name=\"lines\"/>\n";
+    write("beat.odml", timeline);
+    mp3tone::ToneOptions tone;
+    tone.seconds = 12.0;
+    ASSERT_TRUE(mp3tone::writeTone(directory + "/music.mp3", tone));
+
+    LintRun beside = lint("beat.odml");
+    EXPECT_EQ(beside.status, 1);
+    expectFound(
+        beside.err,
+        {"beat.odml:1:16: warning: effect 'background' starts 41 ms after the clap at "
+         "0:01.500\n",
+         "beat.odml:2:33: warning: repetition 2 of 3 of trigger 'r' fires 20 ms after beat "
+         "2:2 at 0:02.500\n",
+         "repetition 3 of 3 of trigger 'r' fires 40 ms after beat 2:3 at 0:03.000\n",
+         "beat.odml:4:27: warning: effect 'background' ends 20 ms after the hook at 0:09.250\n",
+         "beat.odml:5:19: warning: trigger 'g' fires 30 ms after beat 5:2 at "
+         "0:09.000\n",
+         "beat.odml:7:16: warning: effect 'lines' starts 40 ms after the kick at 0:05.000\n"});
+    EXPECT_EQ(beside.err.find("repetition 1 of 3"), std::string::npos) << "2.0 s is on the kick";
+    EXPECT_EQ(beside.err.find("starts 10 ms"), std::string::npos) << "10 ms is inside 15";
+    EXPECT_EQ(lint("--tolerance 45 beat.odml").status, 0);
+
+    LintRun snap = lint("--snap --cues music.cues beat.odml");
+    std::string expected = timeline;
+    for (auto [from, to] : {std::pair<const char*, const char*>{"1.541", "1.5"},
+                            {"0.459", "0.5"},
+                            {"0.52", "0.5"},
+                            {"9.27", "9.25"},
+                            {"1.02", "0.99"},
+                            {"5.04", "5"}})
+        expected.replace(expected.find(from), std::string(from).size(), to);
+    EXPECT_EQ(snap.out, expected) << "only the numbers of times that missed change";
+    write("snapped.odml", snap.out);
+    LintRun again = lint("--cues music.cues snapped.odml");
+    EXPECT_EQ(again.status, 0) << again.err;
 }
 
 TEST_F(OdmlLint, DumpShowsWhatTheReaderStores) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -236,6 +237,59 @@ TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMes
     EXPECT_NE(readFile(directory + "/stderr.txt")
                   .find("solvane-preview: lost the connection to the X display\n"),
               std::string::npos);
+}
+
+TEST_F(PreviewProtocol, TheStripCoversOnlyTheBottomAndItsClicksAndKeysMoveOnTheCueSheet) {
+    writeFile(directory + "/music.cues",
+              "tempo 0 120 4/4\nsection 0 intro\nsection 4 drop\nkick 3.75\n");
+    writeFile(directory + "/script.odml",
+              std::string(kTimeline) + "<effect start=\"6.04\" end=\"7\" name=\"lines\"/>\n");
+    capture({"4.2"});
+    Preview preview;
+    ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "2.5"}));
+    auto press = [&](const std::string& what) {
+        ASSERT_EQ(runCommand("xdotool search --name 'Solvane preview' " + what), 0) << what;
+        usleep(200000);
+    };
+    auto view = [&](const std::string& name) {
+        const std::string path = directory + "/" + name + ".png";
+        EXPECT_EQ(preview.ask("view " + path), "ok " + path);
+        return pixels(path);
+    };
+    ASSERT_EQ(preview.ask("time"), "ok 2.500"); // the window is up
+    EXPECT_NE(readFile(directory + "/stderr.txt")
+                  .find("/script.odml:8:16: warning: effect 'lines' starts 40 ms after beat 4:1 "
+                        "at 0:06.000"),
+              std::string::npos)
+        << "odml-lint's beat findings, from the cue sheet";
+    press("key --window %1 h"); // the display's timings change with each frame
+    const std::vector<unsigned char> shown = view("shown");
+    press("key --window %1 t");
+    const std::vector<unsigned char> hidden = view("hidden");
+    ASSERT_EQ(shown.size(), 800u * 600 * 3);
+    ASSERT_EQ(hidden.size(), shown.size());
+    const size_t stripTop = 800 * 3 * (600 - 12 - 150), positionBar = 800 * 3 * (600 - 12);
+    EXPECT_TRUE(std::equal(shown.begin(), shown.begin() + stripTop, hidden.begin()))
+        << "the strip draws nothing above itself";
+    EXPECT_FALSE(std::equal(shown.begin() + stripTop, shown.begin() + positionBar,
+                            hidden.begin() + stripTop));
+
+    press("key --window %1 t"); // shown again: the frames it is drawn over stay the scenes'
+    EXPECT_EQ(preview.ask("seek 4.2"), "ok 4.200");
+    EXPECT_TRUE(pixels(shot(preview, "under-strip")) == pixels(directory + "/capture-4.2.png"));
+
+    // The strip shows 16 s from 4 s before the playhead: its middle is 8 s after 0.2 s.
+    press("mousemove --window %1 400 520 click 1");
+    EXPECT_EQ(preview.ask("time"), "ok 8.200");
+    const std::pair<const char*, const char*> jumps[] = {{"period", "ok 8.500"},
+                                                         {"shift+period", "ok 10.000"},
+                                                         {"Up", "ok 4.000"},
+                                                         {"shift+Up", "ok 3.750"},
+                                                         {"comma", "ok 3.500"}};
+    for (const auto& [key, time] : jumps) {
+        press(std::string("key --window %1 ") + key);
+        EXPECT_EQ(preview.ask("time"), time) << key;
+    }
 }
 
 TEST_F(PreviewProtocol, AKeyPressedDuringAReplayIsQueuedNotLost) {

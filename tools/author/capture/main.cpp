@@ -142,6 +142,9 @@ std::string run(capture::Options options) {
     authoring::DemoDirectory demo;
     if (error.empty())
         error = authoring::openDemoDirectory(options.directory, options.script, &demo);
+    if (error.empty() && (!options.fromName.empty() || !options.toName.empty()))
+        error = capture::resolveNamedRange(
+            cues::namedTimesOf(demo.directory + "/music.mp3", demo.timelineText), &options);
     if (!error.empty())
         return error;
 

@@ -6,6 +6,8 @@
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
 
+#include <cctype>
+
 namespace capture {
 
 namespace {
@@ -54,14 +56,16 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     else if (name == "--fps") {
         if (!parseCount(value, 1, kMaxFps, &options->fps))
             return "--fps " + value + ": expected a whole number from 1 to 1000";
-    } else if (name == "--from") {
-        if (!parseSeconds(value, &options->from))
-            return badSeconds();
-        options->hasFrom = true;
-    } else if (name == "--to") {
-        if (!parseSeconds(value, &options->to))
-            return badSeconds();
-        options->hasTo = true;
+    } else if (name == "--from" || name == "--to") {
+        bool from = name == "--from";
+        // A time, or else the name of a section or marker (it cannot start with a digit).
+        if (!parseSeconds(value, from ? &options->from : &options->to)) {
+            if (value.empty() || std::isdigit(static_cast<unsigned char>(value[0])) ||
+                value[0] == '.' || value[0] == '-')
+                return badSeconds();
+            (from ? options->fromName : options->toName) = value;
+        }
+        (from ? options->hasFrom : options->hasTo) = true;
     } else if (name == "--shot") {
         ShotRequest shot;
         std::string error = parseShot(value, &shot);
@@ -90,7 +94,8 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
 std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven) {
     if ((everyGiven || columnsGiven) && options.sheet.empty())
         return std::string(everyGiven ? "--every" : "--columns") + " needs --sheet";
-    if (options.hasFrom && options.hasTo && options.to <= options.from)
+    bool named = !options.fromName.empty() || !options.toName.empty();
+    if (options.hasFrom && options.hasTo && !named && options.to <= options.from)
         return "--to must be later than --from";
     if (options.shots.empty() && options.framesDirectory.empty() && options.video.empty() &&
         options.sheet.empty() && !options.bench)
@@ -134,7 +139,9 @@ Input:
   --dir DIR           run in the demo directory DIR (default: the current directory)
   --script FILE       read this timeline instead of DIR/script.odml
   --fps N             frames per second, 1 to 1000 (default 60)
-  --from S, --to S    the range in seconds, from <= t < to (default 0 and the timeline's end)
+  --from S, --to S    the range in seconds, from <= t < to (default 0 and the timeline's end);
+                      S may be the name of a section of the music's cue sheet (music.cues)
+                      or of a "<!-- marker SECONDS NAME -->" comment in the timeline
 
 Output (any combination; paths are relative to where you run the tool):
   --shot T:FILE.png   save the frame shown at T s: the first frame at or after T (repeatable)
@@ -155,6 +162,23 @@ Errors are one line on standard error and exit status 2; nothing half-written is
 A signal stops the run the same way, with status 128 + its number (130 for Ctrl+C, 143 for
 SIGTERM).
 )";
+}
+
+std::string resolveNamedRange(const std::vector<cues::Marker>& markers, Options* options) {
+    for (bool from : {true, false}) {
+        const std::string& name = from ? options->fromName : options->toName;
+        if (name.empty())
+            continue;
+        const cues::Marker* marker = cues::findMarker(markers, name);
+        if (!marker)
+            return std::string(from ? "--from " : "--to ") + name +
+                   ": no section or marker of that name (there are: " + cues::markerNames(markers) +
+                   ")";
+        (from ? options->from : options->to) = marker->seconds;
+    }
+    if (options->hasFrom && options->hasTo && options->to <= options->from)
+        return "--to must be later than --from";
+    return "";
 }
 
 std::string checkDistinctOutputs(const Options& options) {

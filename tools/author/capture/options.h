@@ -1,6 +1,8 @@
 // solvane-capture's command line: what to render and where to put it.
 #pragma once
 
+#include "tools/lib/cues/markers.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@ struct Options {
     int fps = 60;
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // seconds; the range is from <= t < to
+    // A section or marker name given instead of seconds, resolved once the demo is open.
+    std::string fromName, toName;
 
     std::vector<ShotRequest> shots;
     std::string framesDirectory;
@@ -35,6 +39,10 @@ struct Options {
 std::string parseOptions(int argc, char** argv, Options* options);
 
 const char* usageText();
+
+// Turns --from/--to names into seconds from the demo's named times and checks the range.
+// Returns "" or one line naming the names there are.
+std::string resolveNamedRange(const std::vector<cues::Marker>& markers, Options* options);
 
 // One line when two outputs would be written to the same file (paths compared as given, so
 // resolve them first), else empty.

@@ -99,6 +99,26 @@ double musicBeside(const std::string& path, const std::string& shown, FILE* warn
     return length;
 }
 
+// Reads the cue sheet for a timeline: --cues, else the one beside its music. Returns false
+// when an asked-for sheet cannot be read.
+bool cueSheetFor(const std::string& path, const LintOptions& options, const std::string& shown,
+                 FILE* warnings, cues::CueSheet* sheet, bool* found) {
+    std::string file = !options.cueSheet.empty() ? options.cueSheet
+                       : path == "-"             ? ""
+                                                 : lint::cueSheetBeside(path);
+    *found = false;
+    if (file.empty())
+        return true;
+    std::string why = cues::readCueSheet(file, sheet);
+    if (why.empty()) {
+        *found = true;
+        return true;
+    }
+    std::fprintf(warnings, "odml-lint: %s: cannot read the cue sheet %s: %s\n", shown.c_str(),
+                 file.c_str(), why.c_str());
+    return options.cueSheet.empty();
+}
+
 int readInput(const std::string& path, std::string* text) {
     if (path != "-")
         return tarvo64k::readTimelineFile(path.c_str(), text);
@@ -125,12 +145,28 @@ LintStatus lintTimeline(const std::string& path, const LintOptions& options, FIL
     }
     double music =
         options.musicSeconds >= 0 ? options.musicSeconds : musicBeside(path, shown, warnings);
+    cues::CueSheet sheet;
+    bool hasSheet = false;
+    if (!cueSheetFor(path, options, shown, warnings, &sheet, &hasSheet))
+        return kLintErrors;
     lint::LintedTimeline timeline;
     lint::lintTimelineText(std::move(text), music, &timeline);
+    if (hasSheet)
+        lint::addBeatFindings(sheet, options.beat, &timeline);
 
     printFindings(shown, timeline.text, timeline.findings, options.explain, warnings);
     if (options.dump)
         printDump(timeline.demo->script, options.nameInDump ? shown.c_str() : nullptr, dumpOut);
+    if (options.snap) {
+        if (!hasSheet) {
+            std::fprintf(warnings, "odml-lint: %s: nothing to snap to: no cue sheet (see --cues)\n",
+                         shown.c_str());
+            return kLintErrors;
+        }
+        std::string snapped =
+            lint::snapToBeat(timeline.text, *timeline.demo, sheet, options.beat, nullptr);
+        std::fwrite(snapped.data(), 1, snapped.size(), dumpOut);
+    }
     LintStatus status = kLintClean;
     for (const lint::Finding& finding : timeline.findings)
         status = std::max(status, lint::isError(finding.kind) ? kLintErrors : kLintWarnings);

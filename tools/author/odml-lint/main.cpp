@@ -3,7 +3,9 @@
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/lint/timeline_lint.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -21,6 +23,13 @@ const char kUsage[] =
     "                  (with the file's name when more than one file is given)\n"
     "  --music FILE    check times against this music's length (default: music.mp3 beside\n"
     "                  each timeline, when there is one)\n"
+    "  --cues FILE     check times against this cue sheet (default: the .cues file beside\n"
+    "                  the music, when there is one): starts, ends and trigger times that\n"
+    "                  miss the beat grid and every cue are warned about\n"
+    "  --tolerance MS  how far a time may miss (default 15)\n"
+    "  --grid N        steps a beat on the grid (default 4: sixteenths in 4/4)\n"
+    "  --snap          print the timeline with the times that miss moved onto what they\n"
+    "                  were meant for; nothing else changes (one file)\n"
     "  --explain       after each finding, name the section of docs/timeline.md about it\n"
     "  --scenes        list the scenes, what each draws, its triggers and their values\n"
     "  -h, --help      show this text\n"
@@ -31,6 +40,21 @@ const char kUsage[] =
 int usageError(const std::string& message) {
     std::fprintf(stderr, "odml-lint: %s (see --help)\n", message.c_str());
     return kLintErrors;
+}
+
+// --tolerance MS or --grid N.
+bool readBeatOption(const char* option, const char* value, lint::BeatOptions* beat) {
+    char* end = nullptr;
+    double number = value ? std::strtod(value, &end) : 0;
+    if (!value || *end != '\0' || !(number > 0) || number > 1e6)
+        return false;
+    if (std::strcmp(option, "--tolerance") == 0)
+        beat->toleranceSeconds = number / 1000;
+    else if (number == std::floor(number) && number <= 64)
+        beat->stepsPerBeat = static_cast<int>(number);
+    else
+        return false;
+    return true;
 }
 
 } // namespace
@@ -55,6 +79,16 @@ int main(int argc, char** argv) {
             options.dump = true;
         } else if (std::strcmp(argument, "--explain") == 0) {
             options.explain = true;
+        } else if (std::strcmp(argument, "--snap") == 0) {
+            options.snap = true;
+        } else if (std::strcmp(argument, "--cues") == 0) {
+            if (i + 1 == argc)
+                return usageError("--cues needs a file");
+            options.cueSheet = argv[++i];
+        } else if (std::strcmp(argument, "--tolerance") == 0 ||
+                   std::strcmp(argument, "--grid") == 0) {
+            if (!readBeatOption(argument, i + 1 < argc ? argv[++i] : nullptr, &options.beat))
+                return usageError(std::string(argument) + " needs a number above 0");
         } else if (std::strcmp(argument, "--music") == 0) {
             if (i + 1 == argc)
                 return usageError("--music needs a file");
@@ -65,6 +99,8 @@ int main(int argc, char** argv) {
     }
     if (files.empty())
         return usageError("no timeline file given");
+    if (options.snap && files.size() != 1)
+        return usageError("--snap prints one timeline: give one file");
     if (!music.empty()) {
         std::string why;
         options.musicSeconds = lint::musicLength(music, &why);

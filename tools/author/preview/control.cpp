@@ -41,10 +41,10 @@ std::string parseCommand(const std::string& line, Command* command) {
         command->kind = Command::kSeek;
         return "";
     }
-    if (verb == "shot") {
+    if (verb == "shot" || verb == "view") {
         if (argument.size() < 5 || argument.compare(argument.size() - 4, 4, ".png") != 0)
-            return "shot needs a file name ending in .png";
-        command->kind = Command::kShot;
+            return verb + " needs a file name ending in .png";
+        command->kind = verb == "shot" ? Command::kShot : Command::kView;
         command->path = argument;
         return "";
     }

@@ -9,9 +9,9 @@
 namespace preview {
 
 struct Command {
-    enum Kind { kSeek, kPause, kPlay, kTime, kReload, kShot, kEffects, kQuit } kind = kTime;
+    enum Kind { kSeek, kPause, kPlay, kTime, kReload, kShot, kView, kEffects, kQuit } kind = kTime;
     double seconds = 0; // kSeek
-    std::string path;   // kShot
+    std::string path;   // kShot, kView
 };
 
 // The longest command line: room for a shot's path of PATH_MAX bytes, twice over.

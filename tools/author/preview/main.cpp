@@ -8,10 +8,12 @@
 #include "tools/author/preview/hud.h"
 #include "tools/author/preview/preview_options.h"
 #include "tools/author/preview/timeline_notes.h"
+#include "tools/author/preview/timeline_strip.h"
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/authoring/safe_output.h"
+#include "tools/lib/lint/beat_checks.h"
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/png/png_writer.h"
 #include "tools/lib/seekable_player/seekable_player.h"
@@ -34,6 +36,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kFailed = 2;
 constexpr auto kReloadPoll = std::chrono::milliseconds(250);
 constexpr auto kWarningsShown = std::chrono::seconds(5);
+constexpr int kTicksShown = 4096; // repetitions of one trigger drawn on the strip
 
 // The play position: the music's clock when there is music, else the steady clock.
 class PlayClock {
@@ -95,6 +98,8 @@ public:
         }
         std::string why;
         musicSeconds = lint::musicLength("music.mp3", &why);
+        hasSheet = cues::readCueSheet(cues::cueSheetFor("music.mp3"), &sheet).empty();
+        envelope = preview::musicEnvelope("music.mp3");
         builtStamp = authoring::demoFilesStamp(timelinePath);
         lintTimeline(demo.timelineText);
     }
@@ -108,6 +113,8 @@ private:
     void playStep();
     void reload(bool asked, std::string* answer);
     void lintTimeline(const std::string& text);
+    void showOnStrip(const lint::LintedTimeline& linted);
+    void jump(host::Key key, bool shift);
 
     // [SECTION] Input
     void handle(const host::WindowEvent& event) override;
@@ -116,6 +123,9 @@ private:
 
     // [SECTION] Showing the frame
     void present(bool fresh, bool seeking = false);
+    void drawFrame(bool fresh, bool seeking);
+    std::vector<unsigned char> shownFrame();
+    std::string savePicture(const std::string& path, const std::vector<unsigned char>& rgb);
     std::vector<std::string> hudLines(bool seeking) const;
     double seconds() const { return session.milliseconds() / 1000.0; }
 
@@ -125,11 +135,16 @@ private:
     double musicSeconds = -1;          // the music's length, for the lint; negative when unknown
     std::string builtStamp;            // of the files the demo was built from
     std::vector<std::string> warnings; // the timeline's findings, one line each
-    preview::BeatGrid grid;
+    cues::CueSheet sheet;
+    bool hasSheet = false;
+    std::vector<float> envelope;
+    std::unique_ptr<cues::BeatGrid> grid; // the sheet's, else the timeline's comment's, or none
+    std::vector<cues::Marker> named;
     PlayClock clock;
     preview::Hud hud;
+    preview::TimelineStrip strip;
     std::vector<unsigned char> sceneFrame; // RGB rows, top row first, as a shot saves them
-    bool paused = false, hudShown = true, quit = false, displayLost = false;
+    bool paused = false, hudShown = true, stripShown = true, quit = false, displayLost = false;
     double loopFrom = -1, loopTo = -1;
     std::string lastReload = "none yet";
     Clock::time_point warningsUntil, nextReloadPoll = Clock::now();
@@ -193,11 +208,14 @@ void Preview::reload(bool asked, std::string* answer) {
         *answer = why.empty() ? "ok" : "error: " + why;
 }
 
-// The same findings as odml-lint's, on standard error and on the display for a while.
+// The same findings as odml-lint's (the beat's too, given a cue sheet), on standard error and
+// on the display for a while.
 void Preview::lintTimeline(const std::string& text) {
     lint::LintedTimeline linted;
     lint::lintTimelineText(text, musicSeconds, &linted);
-    grid = preview::readBeatGrid(linted.text);
+    if (hasSheet)
+        lint::addBeatFindings(sheet, lint::BeatOptions(), &linted);
+    showOnStrip(linted);
     warnings.clear();
     lint::LineCounter lines(linted.text);
     const std::string name = authoring::baseNameOf(timelinePath);
@@ -209,7 +227,59 @@ void Preview::lintTimeline(const std::string& text) {
     warningsUntil = Clock::now() + kWarningsShown;
 }
 
+// The grid, the named times and the effect lanes from a timeline just read.
+void Preview::showOnStrip(const lint::LintedTimeline& linted) {
+    preview::BeatGrid declared = preview::readBeatGrid(linted.text);
+    if (hasSheet)
+        grid = std::make_unique<cues::BeatGrid>(sheet.tempo);
+    else if (declared.declared)
+        grid = std::make_unique<cues::BeatGrid>(
+            std::vector<cues::TempoChange>{{declared.offset, declared.bpm, 4, 4}});
+    else
+        grid.reset();
+    named = cues::namedTimes(hasSheet ? &sheet : nullptr, linted.text);
+    std::vector<preview::StripLane> lanes;
+    for (const tarvo64k::Effect* effect : linted.demo->script.effects) {
+        preview::StripLane lane{effect->start, effect->end, {}};
+        for (const tarvo64k::Trigger* trigger : effect->triggers)
+            for (double due : lint::dueTimes(*effect, *trigger, kTicksShown))
+                lane.ticks.push_back(due);
+        lanes.push_back(std::move(lane));
+    }
+    strip.setMusic(envelope, grid.get(), sheet.cues);
+    strip.setTimeline(std::move(lanes), named);
+}
+
 // [SECTION] Input
+
+// , and . move by a beat (Shift: a bar), Up and Down to a section or marker (Shift: a cue).
+void Preview::jump(host::Key key, bool shift) {
+    const double now = seconds();
+    const bool forward = key == host::Key::kPeriod || key == host::Key::kDown;
+    double to = now;
+    if (key == host::Key::kComma || key == host::Key::kPeriod) {
+        if (grid)
+            to = grid->next(now, shift ? cues::GridUnit::bar : cues::GridUnit::beat, forward);
+    } else {
+        std::vector<double> times;
+        if (shift)
+            for (const cues::Cue& cue : sheet.cues)
+                times.push_back(cue.seconds);
+        else
+            for (const cues::Marker& marker : named)
+                times.push_back(marker.seconds);
+        for (double time : times) {
+            if (!forward && time < now - 0.0005)
+                to = time;
+            if (forward && time > now + 0.0005) {
+                to = time;
+                break;
+            }
+        }
+    }
+    if (to != now)
+        seekSeconds(to);
+}
 
 void Preview::keyPressed(host::Key key, bool shift) {
     using host::Key;
@@ -263,6 +333,16 @@ void Preview::keyPressed(host::Key key, bool shift) {
         hudShown = !hudShown;
         present(false);
         break;
+    case Key::kT:
+        stripShown = !stripShown;
+        present(false);
+        break;
+    case Key::kComma:
+    case Key::kPeriod:
+    case Key::kUp:
+    case Key::kDown:
+        jump(key, shift);
+        break;
     case Key::kEscape:
         quit = true;
         break;
@@ -278,6 +358,10 @@ void Preview::handle(const host::WindowEvent& event) {
     else if (event.kind == Kind::kButton && event.button == 1 &&
              event.y >= kWindowHeight - preview::Hud::kStripHeight)
         seekSeconds(session.end() * event.x / kWindowWidth);
+    else if (event.kind == Kind::kButton && event.button == 1 && stripShown &&
+             preview::TimelineStrip::contains(event.y, kWindowHeight - preview::Hud::kStripHeight))
+        seekSeconds(preview::TimelineStrip::windowStart(seconds(), session.end()) +
+                    preview::TimelineStrip::kSpanSeconds * event.x / kWindowWidth);
     else if (event.kind == Kind::kExpose)
         present(false);
     else if (event.kind == Kind::kClose)
@@ -310,14 +394,11 @@ void Preview::command(const std::string& line) {
     case preview::Command::kReload:
         reload(true, &answer);
         break;
-    case preview::Command::kShot: {
-        // The frame as the scenes drew it, without the display over it.
-        std::string error = authoring::refuseDemoInput(request.path, timelinePath);
-        if (error.empty())
-            error = authoring::writeAtomically(request.path, [&](const std::string& temporary) {
-                return authoring::writeRgbPng(temporary, sceneFrame.data(), kWindowWidth,
-                                              kWindowHeight);
-            });
+    case preview::Command::kShot:
+    case preview::Command::kView: {
+        // shot: the frame as the scenes drew it, without the display over it; view: as shown.
+        std::string error = savePicture(
+            request.path, request.kind == preview::Command::kShot ? sceneFrame : shownFrame());
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -341,7 +422,7 @@ std::vector<std::string> Preview::hudLines(bool seeking) const {
         return seeking ? std::vector<std::string>{"seeking"} : std::vector<std::string>{};
     std::vector<std::string> lines;
     std::string time = authoring::formatClock(session.milliseconds());
-    std::string beat = preview::barAndBeat(grid, seconds());
+    std::string beat = preview::barAndBeat(grid.get(), seconds());
     lines.push_back(beat.empty() ? time : time + "  " + beat);
     std::string state = seeking ? "seeking" : paused ? "paused" : "playing";
     if (loopTo > loopFrom)
@@ -364,7 +445,7 @@ std::vector<std::string> Preview::hudLines(bool seeking) const {
     return lines;
 }
 
-void Preview::present(bool fresh, bool seeking) {
+void Preview::drawFrame(bool fresh, bool seeking) {
     const int width = kWindowWidth, height = kWindowHeight;
     if (fresh) {
         host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, &sceneFrame);
@@ -394,6 +475,33 @@ void Preview::present(bool fresh, bool seeking) {
     const double end = std::max(0.001f, session.end());
     hud.setLines(hudLines(seeking));
     hud.draw(width, height, hudShown, seconds() / end, loopFrom / end, loopTo / end);
+    if (stripShown) {
+        preview::OverlayState overlay(width, height);
+        strip.draw(width, height - preview::Hud::kStripHeight, seconds(), end, loopFrom, loopTo);
+    }
+}
+
+// The frame as the window shows it, with the display and the strip over it.
+std::vector<unsigned char> Preview::shownFrame() {
+    drawFrame(false, false);
+    std::vector<unsigned char> shown;
+    host::readFrame(host::PixelLayout::kRgb, host::RowOrder::kTopDown, &shown);
+    if (host::presentFrame() == host::WindowStatus::kDisplayLost)
+        displayLost = quit = true;
+    return shown;
+}
+
+std::string Preview::savePicture(const std::string& path, const std::vector<unsigned char>& rgb) {
+    std::string error = authoring::refuseDemoInput(path, timelinePath);
+    if (error.empty())
+        error = authoring::writeAtomically(path, [&](const std::string& temporary) {
+            return authoring::writeRgbPng(temporary, rgb.data(), kWindowWidth, kWindowHeight);
+        });
+    return error;
+}
+
+void Preview::present(bool fresh, bool seeking) {
+    drawFrame(fresh, seeking);
     if (host::presentFrame() == host::WindowStatus::kDisplayLost)
         displayLost = quit = true;
     const Clock::time_point now = Clock::now();

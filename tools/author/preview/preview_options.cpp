@@ -23,7 +23,13 @@ pictures under data/ are read again whenever they change on disk.
   --version       show the version
 
 When standard input is not a terminal it takes one command a line (seek S, pause, play, time,
-reload, shot FILE.png, effects, quit) and answers each with one line, "ok ..." or "error: ...".
+reload, shot FILE.png, view FILE.png, effects, quit) and answers each with one line, "ok ..."
+or "error: ...". shot saves the frame as the scenes drew it, view as the window shows it.
+
+Keys: Space pause, Left/Right -1/+1 s (Shift: 10 s), Page Up/Down effect starts and ends,
+Home, [ ] \ the loop, R reload, H the display, T the timeline strip, , and . the previous
+and next beat (Shift: bar), Up and Down the previous and next section or marker (Shift:
+cue), Escape quit. A click on the strip seeks there.
 )";
 
 std::string applyOption(const std::string& name, const std::string& value, Options* options) {

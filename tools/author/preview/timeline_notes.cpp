@@ -23,11 +23,13 @@ BeatGrid readBeatGrid(const std::string& text) {
     return grid;
 }
 
-std::string barAndBeat(const BeatGrid& grid, double seconds) {
-    if (!grid.declared || seconds < grid.offset)
+std::string barAndBeat(const cues::BeatGrid* grid, double seconds) {
+    if (!grid)
         return "";
-    const long beat = static_cast<long>(std::floor((seconds - grid.offset) * grid.bpm / 60.0));
-    return "bar " + std::to_string(beat / 4 + 1) + " beat " + std::to_string(beat % 4 + 1);
+    cues::GridPoint beat = grid->beatAt(seconds);
+    if (beat.bar < 1)
+        return "";
+    return "bar " + std::to_string(beat.bar) + " beat " + std::to_string(beat.beat);
 }
 
 } // namespace preview

@@ -1,6 +1,8 @@
 // What the preview reads from a timeline besides its effects: the beat grid an author declares
-// in a comment.
+// in a comment, for music without a cue sheet.
 #pragma once
+
+#include "tools/lib/cues/beat_grid.h"
 
 #include <string>
 
@@ -15,8 +17,8 @@ struct BeatGrid {
 };
 BeatGrid readBeatGrid(const std::string& text);
 
-// "bar 12 beat 3" (both counted from 1, four beats a bar) at `seconds`; "" before the first
-// downbeat or without a grid.
-std::string barAndBeat(const BeatGrid& grid, double seconds);
+// "bar 12 beat 3" (both counted from 1) at `seconds` on the music's grid (the cue sheet's,
+// else the comment's); "" before the first downbeat or without a grid.
+std::string barAndBeat(const cues::BeatGrid* grid, double seconds);
 
 } // namespace preview

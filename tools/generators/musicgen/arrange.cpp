@@ -6,6 +6,7 @@
 #include "tools/generators/musicgen/score.h"
 #include "tools/generators/musicgen/synth.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace musicgen {
@@ -39,7 +40,7 @@ void duckUnderKick(Buses& buses, double time) {
     }
 }
 
-void playDrums(Buses& buses, const Phrase& phrase, double start) {
+void playDrums(Buses& buses, const Phrase& phrase, double start, Onsets& heard) {
     if (phrase.crash)
         playCrash(buses, start, 0.35f);
     for (int bar = 0; bar < kBarsPerPhrase; ++bar) {
@@ -48,10 +49,14 @@ void playDrums(Buses& buses, const Phrase& phrase, double start) {
         for (int step = 0; step < kStepsPerBar; ++step) {
             double time = start + (bar * kStepsPerBar + step) * kSecondsPerStep;
             bool onBeat = step % 4 == 0, offBeat = step % 4 == 2;
-            if (phrase.kick && onBeat && !dropKick)
+            if (phrase.kick && onBeat && !dropKick) {
                 playKick(buses, time, 0.75f);
-            if (phrase.clap && (step == 4 || step == 12) && !rollBar)
+                heard.push_back({time, cues::CueKind::kick});
+            }
+            if (phrase.clap && (step == 4 || step == 12) && !rollBar) {
                 playClap(buses, time, 0.5f);
+                heard.push_back({time, cues::CueKind::clap});
+            }
             if (phrase.openHat && offBeat)
                 playHat(buses, time, 0.16f, true);
             else if (phrase.hats == Hats::eighths && offBeat)
@@ -62,13 +67,18 @@ void playDrums(Buses& buses, const Phrase& phrase, double start) {
                 // Eighths, then sixteenths, swelling into the next phrase.
                 bool hit = bar == kBarsPerPhrase - 2 ? step % 2 == 0 : true;
                 double swell = (bar - (kBarsPerPhrase - 2) + step / 16.0) / 2;
-                if (hit)
+                if (hit) {
                     playSnare(buses, time, static_cast<float>(0.1 + 0.35 * swell));
+                    heard.push_back({time, cues::CueKind::snare});
+                }
             }
         }
     }
-    if (phrase.fill != Fill::none)
-        playRiser(buses, start + (kBarsPerPhrase - 2) * kSecondsPerBar, 2 * kSecondsPerBar, 0.35f);
+    if (phrase.fill != Fill::none) {
+        double fillStart = start + (kBarsPerPhrase - 2) * kSecondsPerBar;
+        playRiser(buses, fillStart, 2 * kSecondsPerBar, 0.35f);
+        heard.push_back({fillStart, cues::CueKind::fill});
+    }
 }
 
 void playBassLine(Buses& buses, const Phrase& phrase, const std::vector<Chord>& chords,
@@ -123,8 +133,11 @@ void playArpeggio(Buses& buses, const Phrase& phrase, const std::vector<Chord>& 
     }
 }
 
-void playMelody(Buses& buses, const Phrase& phrase, double start) {
+void playMelody(Buses& buses, const Phrase& phrase, double start, Onsets& heard) {
     for (const Note& note : melody()) {
+        double hookEvery = kHookBars * kSecondsPerBar;
+        if (std::fmod(note.start, hookEvery) == 0)
+            heard.push_back({start + note.start, cues::CueKind::hook});
         playLead(buses, start + note.start, note.length * 0.92, note.pitch, 0.8f);
         if (phrase.lead == Lead::doubled)
             playLead(buses, start + note.start, note.length * 0.92, note.pitch - 12, 0.5f);
@@ -149,7 +162,8 @@ StereoMix runEffects(const Buses& buses) {
 
 } // namespace
 
-StereoMix renderSong() {
+StereoMix renderSong(Onsets* onsets) {
+    Onsets heard;
     Buses buses(frameAt(totalSeconds()));
     const std::vector<Phrase>& table = phrases();
     // The side-chain needs every kick before any pad or bass note is rendered.
@@ -165,15 +179,19 @@ StereoMix renderSong() {
         const Phrase& phrase = table[i];
         double start = i * kBarsPerPhrase * kSecondsPerBar;
         std::vector<Chord> chords = phraseChords(phrase);
-        playDrums(buses, phrase, start);
+        playDrums(buses, phrase, start, heard);
         playBassLine(buses, phrase, chords, start);
         if (phrase.padLevel > 0)
             playPads(buses, phrase, chords, start);
         if (phrase.arpLevel > 0)
             playArpeggio(buses, phrase, chords, start);
         if (phrase.lead != Lead::none)
-            playMelody(buses, phrase, start);
+            playMelody(buses, phrase, start, heard);
     }
+    std::stable_sort(heard.begin(), heard.end(),
+                     [](const cues::Cue& a, const cues::Cue& b) { return a.seconds < b.seconds; });
+    if (onsets)
+        *onsets = std::move(heard);
     return runEffects(buses);
 }
 

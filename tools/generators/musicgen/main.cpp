@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
 const char kUsage[] = "Usage: musicgen OUTPUT.mp3\n"
                       "       musicgen --sections\n"
                       "Renders the soundtrack, or prints its tempo and section start times.\n"
+                      "Writes the score's cue sheet beside the MP3 (OUTPUT.cues; see\n"
+                      "docs/cue-sheet.md).\n"
                       "  -h, --help   show this text\n"
                       "  --version    show the version\n";
 
@@ -41,7 +44,8 @@ int main(int argc, char** argv) {
         printSections();
         return 0;
     }
-    musicgen::StereoMix mix = musicgen::renderSong();
+    musicgen::Onsets onsets;
+    musicgen::StereoMix mix = musicgen::renderSong(&onsets);
     musicgen::master(mix, kTargetLufs, kCeilingDbtp);
     std::printf("musicgen: %.1f s, integrated loudness %.2f LUFS, true peak %.2f dBTP before "
                 "encoding\n",
@@ -50,6 +54,12 @@ int main(int argc, char** argv) {
     std::string error = musicgen::writeMp3(mix, argv[1]);
     if (!error.empty()) {
         std::fprintf(stderr, "musicgen: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string sheetPath = cues::cueSheetFor(argv[1]);
+    error = cues::writeCueSheet(sheetPath, musicgen::cueSheet(std::move(onsets)));
+    if (!error.empty()) {
+        std::fprintf(stderr, "musicgen: cannot write %s\n", error.c_str());
         return 1;
     }
     return 0;

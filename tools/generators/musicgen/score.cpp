@@ -149,4 +149,14 @@ double totalSeconds() {
     return totalBars() * kSecondsPerBar + kTailSeconds;
 }
 
+cues::CueSheet cueSheet(std::vector<cues::Cue> onsets) {
+    cues::CueSheet sheet;
+    sheet.length = totalSeconds();
+    sheet.tempo.push_back({0, kTempo, 4, 4});
+    for (const Section& section : sections())
+        sheet.sections.push_back({section.startSeconds, section.name});
+    sheet.cues = std::move(onsets);
+    return sheet;
+}
+
 } // namespace musicgen

@@ -2,6 +2,8 @@
 // and the lead melody. Everything the renderer plays is read from here.
 #pragma once
 
+#include "tools/lib/cues/cue_sheet.h"
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@ namespace musicgen {
 constexpr double kTempo = 128;   // beats per minute, 4/4
 constexpr int kStepsPerBar = 16; // sixteenth notes
 constexpr int kBarsPerPhrase = 8;
+constexpr int kHookBars = 4;       // the melody states its hook every four bars
 constexpr double kTailSeconds = 3; // the last chord and the reverb ring out after the last bar
 
 constexpr double kSecondsPerBar = 4 * 60.0 / kTempo;
@@ -60,5 +63,7 @@ const std::vector<Note>& melody();
 std::vector<Section> sections();
 int totalBars();
 double totalSeconds();
+// The score's cue sheet: its tempo, sections and length, with the onsets the renderer played.
+cues::CueSheet cueSheet(std::vector<cues::Cue> onsets);
 
 } // namespace musicgen

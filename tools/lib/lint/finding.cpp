@@ -16,6 +16,7 @@ std::string docSection(const Finding& finding) {
     case FindingKind::NoEffect:
         return docs::kEffects;
     case FindingKind::PastTheMusic:
+    case FindingKind::OffTheBeat:
         return docs::kMusic;
     case FindingKind::NoCaptureToShow:
         return docs::kCapture;

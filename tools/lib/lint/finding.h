@@ -32,6 +32,7 @@ enum class FindingKind {
     TriggerNeverFires,
     TriggerNameIgnored,
     TriggerValueMisread,
+    OffTheBeat,
     // The demo reads nothing of the file: errors.
     ByteOrderMark,
     NoEffect,

@@ -38,6 +38,7 @@ struct SceneSlot {
     const char* name;
     void (*construct)();
     tarvo64k::Callback* (*get)();
+    tarvo64k::SceneState* (*state)();
     void (*destroy)();
 };
 
@@ -47,13 +48,17 @@ template <typename Scene, Scene** global> void constructScene() {
 template <typename Scene, Scene** global> tarvo64k::Callback* getScene() {
     return *global;
 }
+template <typename Scene, Scene** global> tarvo64k::SceneState* sceneState() {
+    return *global;
+}
 template <typename Scene, Scene** global> void destroyScene() {
     delete *global;
     *global = nullptr;
 }
 
 #define SCENE_SLOT(Class, global, name, description)                                               \
-    {name, constructScene<Class, &global>, getScene<Class, &global>, destroyScene<Class, &global>},
+    {name, constructScene<Class, &global>, getScene<Class, &global>, sceneState<Class, &global>,   \
+     destroyScene<Class, &global>},
 const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
 #undef SCENE_SLOT
 
@@ -75,4 +80,22 @@ void destroyScenes() {
     cellshadeTexture = 0;
     for (const SceneSlot& slot : kSceneTable)
         slot.destroy();
+}
+
+void saveSceneStates(std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    for (const SceneSlot& slot : kSceneTable)
+        tarvo64k::saveState(*slot.state(), bytes);
+}
+
+bool restoreSceneStates(const std::vector<unsigned char>& bytes) {
+    size_t offset = 0;
+    for (const SceneSlot& slot : kSceneTable)
+        if (!tarvo64k::restoreState(*slot.state(), bytes, &offset))
+            return false;
+    return offset == bytes.size();
+}
+
+unsigned int feedbackTexture() {
+    return radialblur ? radialblur->texture : 0;
 }

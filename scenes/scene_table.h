@@ -3,8 +3,11 @@
 // with the cell-shading ramp they share. This is the one scenes header the host includes.
 #pragma once
 
+#include "framework/scene_state.h"
 #include "framework/script.h"
 #include "scenes/scene_registry.h"
+
+#include <vector>
 
 // The scene objects, named and ordered by the scene list; null outside constructScenes and
 // destroyScenes.
@@ -20,3 +23,11 @@ void constructScenes();
 void registerScenes(tarvo64k::Script& target);
 // Deletes the ramp, then every scene; registered timelines must be cleared after this.
 void destroyScenes();
+
+// Every scene's state, in the scene list's order, as saved bytes; and put back. False when the
+// bytes are not what saveSceneStates gives for this build.
+void saveSceneStates(std::vector<unsigned char>* bytes);
+bool restoreSceneStates(const std::vector<unsigned char>& bytes);
+// The texture the radial blur copies each frame into and shows under the next (kCopiesFrame
+// without kWritesCapture); render_texture is the one the kWritesCapture scene copies into.
+unsigned int feedbackTexture();

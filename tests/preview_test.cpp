@@ -18,7 +18,7 @@
 namespace {
 
 // Stateful scenes: the lattice's triggers, the blur's feedback, the crash and the fly-away
-// showing captures.
+// showing captures, the cubes' toggle and the intro's speed.
 const char kTimeline[] =
     "<!-- bpm 120 offset 0 -->\n"
     "<effect start=\"0\" end=\"40\" name=\"particles\">"
@@ -29,7 +29,10 @@ const char kTimeline[] =
     "<effect start=\"3.5\" end=\"5\" name=\"crash\"><trigger name=\"color\" value=\"white\"/>"
     "</effect>\n"
     "<effect start=\"4\" end=\"4.5\" name=\"render2texture\"/>\n"
-    "<effect start=\"5\" end=\"7\" name=\"tfly\"/>\n";
+    "<effect start=\"5\" end=\"7\" name=\"tfly\"/>\n"
+    "<effect start=\"7\" end=\"8.5\" name=\"cubes\"><trigger start=\"0.5\"/></effect>\n"
+    "<effect start=\"8.5\" end=\"10\" name=\"intro\"><trigger start=\"0.3\" value=\"2\"/>"
+    "</effect>\n";
 
 std::vector<unsigned char> pixels(const std::string& path) {
     png_image image = {};
@@ -149,11 +152,11 @@ protected:
 };
 
 TEST_F(PreviewProtocol, SeeksShowTheFramesOfAStraightRunAndAPauseHoldsIt) {
-    const std::vector<std::string> times = {"2.5", "4.2", "6", "1.5"};
+    const std::vector<std::string> times = {"2.5", "4.2", "7.9", "6", "9.2", "1.5"};
     capture(times);
     Preview preview;
     ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused"}));
-    for (const std::string& time : times) { // 1.5 seeks backwards
+    for (const std::string& time : times) { // 6 and 1.5 seek backwards
         SCOPED_TRACE(time);
         char expected[32];
         std::snprintf(expected, sizeof expected, "ok %.3f", std::stod(time));
@@ -198,6 +201,20 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);
     EXPECT_EQ(preview.ask("effects"), "ok particles crash");
+}
+
+TEST_F(PreviewProtocol, AReloadEditingTriggersBeforeAndAfterTheFrameShowsAStraightRunsFrames) {
+    Preview preview;
+    ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "7.9"}));
+    std::string edited = kTimeline;
+    edited.replace(edited.find("\"0.5\"/>"), 6, "\"1.5\"/>");     // the lattice's enlarge, at 1 s
+    edited.replace(edited.find("value=\"2\""), 9, "value=\"3\""); // the intro's speed, at 8.8 s
+    writeFile(directory + "/script.odml", edited);
+    EXPECT_EQ(preview.ask("reload"), "ok");
+    capture({"7.9", "9.2"});
+    EXPECT_TRUE(pixels(shot(preview, "reloaded")) == pixels(directory + "/capture-7.9.png"));
+    EXPECT_EQ(preview.ask("seek 9.2"), "ok 9.200");
+    EXPECT_TRUE(pixels(shot(preview, "on")) == pixels(directory + "/capture-9.2.png"));
 }
 
 TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMessage) {

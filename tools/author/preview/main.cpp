@@ -94,6 +94,7 @@ public:
         std::string why;
         musicSeconds = lint::musicLength("music.mp3", &why);
         builtStamp = authoring::demoFilesStamp(timelinePath);
+        builtPictures = authoring::picturesStamp();
         lintTimeline(demo.timelineText);
     }
     int run();
@@ -122,6 +123,9 @@ private:
     authoring::SeekablePlayer& session;
     double musicSeconds = -1;          // the music's length, for the lint; negative when unknown
     std::string builtStamp;            // of the files the demo was built from
+    std::string builtPictures;         // the part of it that covers the pictures
+    std::string failedStamp;           // of the files when a reload last failed
+    std::string lastFailure;           // why it failed, as reported
     std::vector<std::string> warnings; // the timeline's findings, one line each
     preview::BeatGrid grid;
     PlayClock clock;
@@ -170,23 +174,40 @@ void Preview::playStep() {
         setPaused(true); // the end of the timeline
 }
 
+// Changes that arrive while the replay runs give it up and start one more, not one each. A
+// timeline that cannot be read is reported once, until the reason changes or a reload works.
 void Preview::reload(bool asked, std::string* answer) {
-    const std::string stamp = authoring::demoFilesStamp(timelinePath);
-    std::string text;
-    std::string why = authoring::readTimeline(timelinePath, &text);
-    if (why.empty()) {
+    std::string why, text;
+    const int64_t drawnBefore = session.framesDrawn();
+    bool replayed = false;
+    while (!replayed) {
+        const std::string stamp = authoring::demoFilesStamp(timelinePath);
+        why = authoring::readTimeline(timelinePath, &text);
+        if (!why.empty()) {
+            failedStamp = stamp;
+            break;
+        }
+        const std::string pictures = authoring::picturesStamp();
+        const bool picturesChanged = pictures != builtPictures;
         builtStamp = stamp;
-        session.reload(text);
-        lintTimeline(text);
-        lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
-        clock.set(session.milliseconds(), !paused);
-        present(true);
-    } else {
-        lastReload = "kept the old timeline: " + why;
-        if (!asked)
-            std::fprintf(stderr, "solvane-preview: %s\n", lastReload.c_str());
-        present(false);
+        builtPictures = pictures;
+        replayed = session.reload(text, picturesChanged, [&] {
+            return authoring::demoFilesStamp(timelinePath) != builtStamp;
+        });
     }
+    if (why.empty()) {
+        lintTimeline(text);
+        lastFailure.clear();
+        lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
+    } else {
+        session.moveTo(session.wantedFrame()); // what an earlier round of this reload left
+        lastReload = "kept the old timeline: " + why;
+        if (!asked && why != lastFailure)
+            std::fprintf(stderr, "solvane-preview: %s\n", lastReload.c_str());
+        lastFailure = why;
+    }
+    clock.set(session.milliseconds(), !paused);
+    present(session.framesDrawn() != drawnBefore);
     if (answer)
         *answer = why.empty() ? "ok" : "error: " + why;
 }
@@ -416,7 +437,8 @@ int Preview::run() {
         }
         if (Clock::now() >= nextReloadPoll) {
             nextReloadPoll = Clock::now() + kReloadPoll;
-            if (authoring::demoFilesStamp(timelinePath) != builtStamp)
+            const std::string stamp = authoring::demoFilesStamp(timelinePath);
+            if (stamp != builtStamp && stamp != failedStamp)
                 reload(false, nullptr);
         }
         if (!paused)

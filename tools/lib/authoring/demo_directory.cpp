@@ -62,8 +62,8 @@ std::string readTimeline(const std::string& path, std::string* text) {
     return "";
 }
 
-std::string demoFilesStamp(const std::string& timelinePath) {
-    std::string stamp = fileStamp(timelinePath);
+std::string picturesStamp() {
+    std::string stamp;
     DIR* data = opendir("data");
     if (!data)
         return stamp;
@@ -76,6 +76,10 @@ std::string demoFilesStamp(const std::string& timelinePath) {
     for (const std::string& name : names)
         stamp += fileStamp("data/" + name);
     return stamp;
+}
+
+std::string demoFilesStamp(const std::string& timelinePath) {
+    return fileStamp(timelinePath) + picturesStamp();
 }
 
 } // namespace authoring

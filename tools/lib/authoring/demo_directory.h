@@ -27,5 +27,7 @@ std::string readTimeline(const std::string& path, std::string* text);
 // A stamp of the timeline and of every file under data/ in the current directory: it changes
 // whenever one of them is written, replaced or removed.
 std::string demoFilesStamp(const std::string& timelinePath);
+// The part of that stamp that covers data/ alone.
+std::string picturesStamp();
 
 } // namespace authoring

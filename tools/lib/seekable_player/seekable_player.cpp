@@ -1,14 +1,18 @@
-// The demo player on the fixed frame clock, with replays that draw only the pixels that matter.
+// The demo player on the fixed frame clock, with checkpoints to jump from and replays that
+// draw only the pixels that matter.
 #include "tools/lib/seekable_player/seekable_player.h"
 
+#include "gfx/capture_texture.h"
 #include "host/window_interface.h"
-#include "scenes/scene_registry.h"
+#include "scenes/scene_table.h"
 #include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/authoring/timeline_info.h"
+#include "tools/lib/seekable_player/timeline_difference.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace authoring {
 
@@ -16,11 +20,36 @@ namespace {
 
 // A scene copies the frame for itself to show in the next one (the blur's feedback).
 constexpr int kFeedback = 1 << 16;
+// Frames drawn between two questions whether to give a replay up.
+constexpr int64_t kFramesBetweenInterrupts = 8;
+// Times where two timelines part are compared in floats; a frame this close before one is
+// drawn again too.
+constexpr float kPartingMargin = 0.001f;
+
+// Only the frame's texels: copies never write the rest, which stays as first uploaded. Rows
+// of 2400 and 3072 bytes need no care for the pixel store alignment.
+TexturePixels readTexture(unsigned int name) {
+    std::vector<unsigned char> square(kCaptureBytes);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, square.data());
+    constexpr size_t row = 3 * kCapturedWidth;
+    auto frame = std::make_shared<std::vector<unsigned char>>(row * kCapturedHeight);
+    for (size_t y = 0; y < kCapturedHeight; ++y)
+        std::copy_n(square.data() + y * 3 * kCaptureSize, row, frame->data() + y * row);
+    return frame;
+}
+
+void writeTexture(unsigned int name, const TexturePixels& pixels) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kCapturedWidth, kCapturedHeight, GL_RGB,
+                    GL_UNSIGNED_BYTE, pixels->data());
+}
 
 } // namespace
 
-SeekablePlayer::SeekablePlayer(const std::string& timelineText, int fps)
-    : text(timelineText), player(timeline), clock(fps) {
+SeekablePlayer::SeekablePlayer(const std::string& timelineText, int fps, size_t checkpointBudget)
+    : text(timelineText), player(timeline), clock(fps), store(checkpointBudget, fps),
+      black(std::make_shared<std::vector<unsigned char>>(3 * kCapturedWidth * kCapturedHeight)) {
     // The GL state a new window starts with, which is what a straight run starts from.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
@@ -33,8 +62,9 @@ SeekablePlayer::~SeekablePlayer() {
     glPopAttrib();
 }
 
-// NOTE: scenes leave GL state behind for the next frame and the next scene, so a replay
-// must start from the state a new window has, not from wherever the last frame left it.
+// NOTE: scenes leave GL state behind for the next frame and the next scene, so a build must
+// start from the state a new window has, not from wherever the last frame left it. Building
+// makes new textures, so no checkpoint of the old build stays.
 void SeekablePlayer::build() {
     if (player.isBuilt()) {
         player.teardown();
@@ -49,13 +79,21 @@ void SeekablePlayer::build() {
         glLoadIdentity();
     }
     player.build(text);
+    readEffectFlags();
+    shown = -1;
+    current = true;
+    captured = feedback = {black, true, false};
+    store.clear();
+    takeCheckpoint();
+}
+
+void SeekablePlayer::readEffectFlags() {
     effectNames = effectSceneNames(timeline);
     effectFlags.clear();
     for (const std::string& name : effectNames) {
         const SceneInfo* scene = findScene(name);
         effectFlags.push_back(scene ? scene->flags : 0);
     }
-    shown = -1;
 }
 
 int64_t SeekablePlayer::frameForSeek(double seconds) const {
@@ -95,8 +133,10 @@ int SeekablePlayer::activeFlags(int64_t frame) const {
 // Which of the frames `first` to `target` must be drawn with their pixels: the target, and
 // every frame whose copy into a texture a later frame that matters shows. Worked backwards:
 // a capture is seen until the next capture replaces it, the blur's copy by the blur's next
-// frame, however far on.
-std::vector<bool> SeekablePlayer::pixelsThatMatter(int64_t first, int64_t target) const {
+// frame, however far on. Also says whether the textures as they were before `first` are seen.
+std::vector<bool> SeekablePlayer::pixelsThatMatter(int64_t first, int64_t target,
+                                                   bool* captureNeeded,
+                                                   bool* feedbackNeeded) const {
     const size_t count = static_cast<size_t>(target - first + 1);
     std::vector<int> flags(count);
     for (size_t i = 0; i < count; ++i)
@@ -104,15 +144,17 @@ std::vector<bool> SeekablePlayer::pixelsThatMatter(int64_t first, int64_t target
     std::vector<bool> matters(count, false);
     matters[count - 1] = true;
     bool captureSeen = false, feedbackSeen = false; // after the frame being looked at
-    for (size_t i = count - 1; i-- > 0;) {
-        const int next = flags[i + 1];
+    for (size_t i = count; i-- > 0;) {
+        const int next = flags[i];
         captureSeen =
-            ((next & kReadsCapture) && matters[i + 1]) || (!(next & kWritesCapture) && captureSeen);
-        feedbackSeen =
-            ((next & kFeedback) && matters[i + 1]) || (!(next & kFeedback) && feedbackSeen);
-        matters[i] = ((flags[i] & kWritesCapture) && captureSeen) ||
-                     ((flags[i] & kFeedback) && feedbackSeen);
+            ((next & kReadsCapture) && matters[i]) || (!(next & kWritesCapture) && captureSeen);
+        feedbackSeen = ((next & kFeedback) && matters[i]) || (!(next & kFeedback) && feedbackSeen);
+        if (i > 0)
+            matters[i - 1] = ((flags[i - 1] & kWritesCapture) && captureSeen) ||
+                             ((flags[i - 1] & kFeedback) && feedbackSeen);
     }
+    *captureNeeded = captureSeen;
+    *feedbackNeeded = feedbackSeen;
     return matters;
 }
 
@@ -127,25 +169,142 @@ void SeekablePlayer::drawFrame(int64_t frame, bool visible) {
     if (scissored)
         glDisable(GL_SCISSOR_TEST);
     shown = frame;
+    ++drawn;
+    // A copy of a frame drawn without its pixels holds whatever the buffer had.
+    const int flags = activeFlags(frame);
+    if (flags & kWritesCapture)
+        captured = {captured.atLastCheckpoint, visible, true};
+    if (flags & kFeedback)
+        feedback = {feedback.atLastCheckpoint, visible, true};
+    if (store.due(frame)) {
+        const DemoCheckpoint* there = store.at(frame);
+        if (!there || (!there->captured && captured.known) || (!there->feedback && feedback.known))
+            takeCheckpoint();
+    }
 }
 
-bool SeekablePlayer::moveTo(int64_t target) {
-    if (target == shown)
-        return false;
-    if (target < shown)
-        build();
+void SeekablePlayer::takeCheckpoint() {
+    DemoCheckpoint checkpoint;
+    checkpoint.frame = shown;
+    saveSceneStates(&checkpoint.scenes);
+    checkpoint.timeline = timeline.playbackState();
+    checkpoint.gl = GlSnapshot::take();
+    for (auto [track, texture] : {std::make_pair(&captured, render_texture),
+                                  std::make_pair(&feedback, feedbackTexture())}) {
+        if (!track->known)
+            track->atLastCheckpoint = nullptr;
+        else if (track->changed || !track->atLastCheckpoint)
+            track->atLastCheckpoint = readTexture(texture);
+        track->changed = false;
+    }
+    checkpoint.captured = captured.atLastCheckpoint;
+    checkpoint.feedback = feedback.atLastCheckpoint;
+    glBindTexture(GL_TEXTURE_2D, static_cast<unsigned int>(checkpoint.gl.boundTexture2d()));
+    store.add(std::move(checkpoint));
+}
+
+void SeekablePlayer::restore(const DemoCheckpoint& checkpoint) {
+    if (checkpoint.captured)
+        writeTexture(render_texture, checkpoint.captured);
+    if (checkpoint.feedback)
+        writeTexture(feedbackTexture(), checkpoint.feedback);
+    captured = {checkpoint.captured, checkpoint.captured != nullptr, false};
+    feedback = {checkpoint.feedback, checkpoint.feedback != nullptr, false};
+    restoreSceneStates(checkpoint.scenes);
+    timeline.restorePlaybackState(checkpoint.timeline);
+    checkpoint.gl.restore();
+    shown = checkpoint.frame;
+    current = true;
+}
+
+bool SeekablePlayer::restoreCheckpoint(int64_t frame) {
+    const DemoCheckpoint* checkpoint = store.at(frame);
+    if (checkpoint)
+        restore(*checkpoint);
+    return checkpoint != nullptr;
+}
+
+// A start whose texture contents are unknown serves only a replay that never shows them.
+bool SeekablePlayer::canStartFrom(int64_t frame, bool captureKnown, bool feedbackKnown,
+                                  int64_t target) const {
+    if (captureKnown && feedbackKnown)
+        return true;
+    bool captureNeeded = false, feedbackNeeded = false;
+    pixelsThatMatter(frame + 1, target, &captureNeeded, &feedbackNeeded);
+    return (captureKnown || !captureNeeded) && (feedbackKnown || !feedbackNeeded);
+}
+
+// Goes on from the frame shown when no usable checkpoint lies between it and the target.
+void SeekablePlayer::startFor(int64_t target) {
+    const bool fromShown =
+        current && shown < target && canStartFrom(shown, captured.known, feedback.known, target);
+    const int64_t after = fromShown ? shown : std::numeric_limits<int64_t>::min();
+    const DemoCheckpoint* checkpoint =
+        store.latestBefore(target, after, [&](const DemoCheckpoint& c) {
+            return canStartFrom(c.frame, c.captured != nullptr, c.feedback != nullptr, target);
+        });
+    if (checkpoint)
+        restore(*checkpoint);
+    else if (!fromShown)
+        build(); // the state as built is always kept, so this is only a safety net
+}
+
+bool SeekablePlayer::replayTo(int64_t target, const Interrupt& interrupted) {
     const int64_t first = shown + 1;
-    const std::vector<bool> matters = pixelsThatMatter(first, target);
-    for (int64_t frame = first; frame <= target; ++frame)
+    bool captureNeeded = false, feedbackNeeded = false;
+    const std::vector<bool> matters =
+        pixelsThatMatter(first, target, &captureNeeded, &feedbackNeeded);
+    for (int64_t frame = first; frame <= target; ++frame) {
         drawFrame(frame, matters[static_cast<size_t>(frame - first)]);
+        if (interrupted && frame < target && (frame - first + 1) % kFramesBetweenInterrupts == 0 &&
+            interrupted())
+            return false;
+    }
     return true;
 }
 
-void SeekablePlayer::reload(const std::string& timelineText) {
+bool SeekablePlayer::moveTo(int64_t target, const Interrupt& interrupted) {
+    wanted = target;
+    if (current && target == shown)
+        return false;
+    startFor(target);
+    return replayTo(target, interrupted);
+}
+
+bool SeekablePlayer::reload(const std::string& timelineText, bool picturesChanged,
+                            const Interrupt& interrupted) {
+    const int64_t at = std::max<int64_t>(wanted, 0);
     text = timelineText;
-    const int64_t at = std::max<int64_t>(shown, 0);
-    build();
-    moveTo(at);
+    if (picturesChanged) {
+        build();
+        return moveTo(at, interrupted);
+    }
+    tarvo64k::Script next;
+    registerScenes(next);
+    next.parse(text);
+    const float parting = firstDifference(timeline, next) - kPartingMargin;
+    const auto before = [&](int64_t frame) {
+        return musicSeconds(FixedFrameClock::frameMilliseconds(frame, fps())) < parting;
+    };
+    int64_t kept = -1;
+    for (int64_t frame : store.frames())
+        if (frame >= 0 && before(frame))
+            kept = frame;
+    store.dropFrom(kept + 1);
+    store.forEach([&](DemoCheckpoint& checkpoint) {
+        checkpoint.timeline.fired =
+            carryFiredCounts(timeline, next, parting, checkpoint.timeline.fired);
+    });
+    tarvo64k::PlaybackState now = timeline.playbackState();
+    now.fired = carryFiredCounts(timeline, next, parting, now.fired);
+    player.rereadTimeline(text);
+    readEffectFlags();
+    if (current && shown == at && before(shown)) {
+        timeline.restorePlaybackState(now); // the frame shown is the new timeline's too
+        return true;
+    }
+    current = false;
+    return moveTo(at, interrupted);
 }
 
 std::vector<std::string> SeekablePlayer::activeEffects() const {

@@ -4,6 +4,7 @@
 #include "scenes/scene_table.h"
 
 #include "gfx/computed_textures.h"
+#include "gfx/png_loader.h"
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
 #include "scenes/crash_scene.h"
@@ -62,12 +63,26 @@ template <typename Scene, Scene** global> void destroyScene() {
 const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
 #undef SCENE_SLOT
 
+std::vector<ScenePicture> loadedPictures; // by the last constructScenes
+
 } // namespace
 
 void constructScenes() {
     createCellshadeTexture();
-    for (const SceneSlot& slot : kSceneTable)
+    loadedPictures.clear();
+    std::vector<PictureLoad> log;
+    setPictureLoadLog(&log);
+    for (const SceneSlot& slot : kSceneTable) {
+        log.clear();
         slot.construct();
+        for (const PictureLoad& load : log)
+            loadedPictures.push_back({slot.name, load.file, load.texture});
+    }
+    setPictureLoadLog(nullptr);
+}
+
+const std::vector<ScenePicture>& scenePictures() {
+    return loadedPictures;
 }
 
 void registerScenes(tarvo64k::Script& target) {

@@ -7,6 +7,7 @@
 #include "framework/script.h"
 #include "scenes/scene_registry.h"
 
+#include <string>
 #include <vector>
 
 // The scene objects, named and ordered by the scene list; null outside constructScenes and
@@ -19,6 +20,14 @@ SOLVANE_SCENES(SCENE_GLOBAL)
 
 // Needs a current GL context: builds the cell-shading ramp, then every scene.
 void constructScenes();
+// A picture a scene loaded, by its path, and the texture it went into.
+struct ScenePicture {
+    const char* scene; // the timeline name
+    std::string file;
+    unsigned int texture;
+};
+// The pictures the scenes loaded in the last constructScenes, in order.
+const std::vector<ScenePicture>& scenePictures();
 // Adds every scene to the timeline under its timeline name.
 void registerScenes(tarvo64k::Script& target);
 // Deletes the ramp, then every scene; registered timelines must be cleared after this.

@@ -94,23 +94,41 @@ TEST(Checkpoints, SeeksAndReloadsKeepingEarlierCheckpointsGiveTheStraightRunsFra
         authoring::SeekablePlayer player(timelines[i], kFps);
         expected[i] = straightRun(player);
     }
-    authoring::SeekablePlayer player(kStateful, kFps);
-    player.moveTo(player.lastFrame()); // lays the checkpoints, with frames not drawn in full
-    for (int64_t target : {68, 22, 47, 31, 5, 60, 36, 18}) {
-        player.moveTo(target);
-        EXPECT_TRUE(testgl::readFrame() == expected[0][static_cast<size_t>(target)])
-            << "seek to frame " << target;
+    std::vector<unsigned char> reloaded;
+    {
+        authoring::SeekablePlayer player(kStateful, kFps);
+        player.moveTo(player.lastFrame()); // lays the checkpoints, with frames not drawn in full
+        for (int64_t target : {68, 22, 47, 31, 5, 60, 36, 18}) {
+            player.moveTo(target);
+            EXPECT_TRUE(testgl::readFrame() == expected[0][static_cast<size_t>(target)])
+                << "seek to frame " << target;
+        }
+        // At 5.8 s: the background edit lies behind, the lattice's at 3.5 s too, then only ahead.
+        // A reload given up on the way (the files changed again) is finished by the next one.
+        player.moveTo(58);
+        EXPECT_FALSE(player.reload(after, {}, [] { return true; }));
+        EXPECT_LT(player.frame(), 58);
+        EXPECT_TRUE(player.reload(after, {}));
+        EXPECT_TRUE(testgl::readFrame() == expected[2][58]) << "reload with both edits";
+        player.moveTo(40);
+        int64_t drawn = player.framesDrawn();
+        player.reload(before, {});
+        EXPECT_TRUE(testgl::readFrame() == expected[1][40]) << "reload undoing the later edit";
+        EXPECT_LE(player.framesDrawn() - drawn, 6) << "drawn again from the edit at 3.5 s only";
+        for (int64_t target : {63, 12, 36}) {
+            player.moveTo(target);
+            EXPECT_TRUE(testgl::readFrame() == expected[1][static_cast<size_t>(target)])
+                << "seek after the reloads to frame " << target;
+        }
+        // A changed picture: drawn again from the twister's start, the first to show it.
+        player.moveTo(65);
+        testgl::writeSolidPicture("1", {200, 100, 0});
+        drawn = player.framesDrawn();
+        player.reload(before, {"data/1.png"});
+        EXPECT_LE(player.framesDrawn() - drawn, 6) << "drawn again from the twister's start only";
+        reloaded = testgl::readFrame();
     }
-    // At 5.8 s: the background edit lies behind, the lattice's at 3.5 s too, then only ahead.
-    player.moveTo(58);
-    player.reload(after, false);
-    EXPECT_TRUE(testgl::readFrame() == expected[2][58]) << "reload with both edits";
-    player.moveTo(40);
-    player.reload(before, false);
-    EXPECT_TRUE(testgl::readFrame() == expected[1][40]) << "reload undoing the later edit";
-    for (int64_t target : {63, 12, 36}) {
-        player.moveTo(target);
-        EXPECT_TRUE(testgl::readFrame() == expected[1][static_cast<size_t>(target)])
-            << "seek after the reloads to frame " << target;
-    }
+    authoring::SeekablePlayer fresh(before, kFps);
+    fresh.moveTo(65);
+    EXPECT_TRUE(testgl::readFrame() == reloaded) << "reload of a changed picture";
 }

@@ -47,6 +47,13 @@ std::vector<unsigned char> pixels(const std::string& path) {
     return rgb;
 }
 
+int count(const std::string& text, const std::string& part) {
+    int found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
 // The preview with a pipe on each side: one command written, one answer read.
 class Preview {
 public:
@@ -197,6 +204,14 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_TRUE(after == pixels(directory + "/capture-6.png"));
     EXPECT_FALSE(after == before);
 
+    // Reported once, not at every poll; and once more after a reload that worked.
+    for (int removal = 1; removal <= 2; ++removal) {
+        runCommand("rm '" + directory + "/script.odml'");
+        usleep(1200000);
+        EXPECT_EQ(count(readFile(directory + "/stderr.txt"), "kept the old timeline"), removal);
+        writeFile(directory + "/script.odml", edited);
+        usleep(600000);
+    }
     runCommand("rm '" + directory + "/script.odml'");
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);

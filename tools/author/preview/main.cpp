@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <unistd.h>
 
@@ -94,7 +95,7 @@ public:
         std::string why;
         musicSeconds = lint::musicLength("music.mp3", &why);
         builtStamp = authoring::demoFilesStamp(timelinePath);
-        builtPictures = authoring::picturesStamp();
+        builtPictures = authoring::pictureStamps();
         lintTimeline(demo.timelineText);
     }
     int run();
@@ -121,12 +122,12 @@ private:
     const preview::Options& options;
     const std::string timelinePath;
     authoring::SeekablePlayer& session;
-    double musicSeconds = -1;          // the music's length, for the lint; negative when unknown
-    std::string builtStamp;            // of the files the demo was built from
-    std::string builtPictures;         // the part of it that covers the pictures
-    std::string failedStamp;           // of the files when a reload last failed
-    std::string lastFailure;           // why it failed, as reported
-    std::vector<std::string> warnings; // the timeline's findings, one line each
+    double musicSeconds = -1; // the music's length, for the lint; negative when unknown
+    std::string builtStamp;   // of the files the demo was built from
+    std::map<std::string, std::string> builtPictures; // the stamp of each picture
+    std::string failedStamp;                          // of the files when a reload last failed
+    std::string lastFailure;                          // why it failed, as reported
+    std::vector<std::string> warnings;                // the timeline's findings, one line each
     preview::BeatGrid grid;
     PlayClock clock;
     preview::Hud hud;
@@ -187,17 +188,18 @@ void Preview::reload(bool asked, std::string* answer) {
             failedStamp = stamp;
             break;
         }
-        const std::string pictures = authoring::picturesStamp();
-        const bool picturesChanged = pictures != builtPictures;
+        const std::map<std::string, std::string> pictures = authoring::pictureStamps();
+        const std::vector<std::string> changed =
+            authoring::changedPictures(builtPictures, pictures);
         builtStamp = stamp;
         builtPictures = pictures;
-        replayed = session.reload(text, picturesChanged, [&] {
-            return authoring::demoFilesStamp(timelinePath) != builtStamp;
-        });
+        replayed = session.reload(
+            text, changed, [&] { return authoring::demoFilesStamp(timelinePath) != builtStamp; });
     }
     if (why.empty()) {
         lintTimeline(text);
         lastFailure.clear();
+        failedStamp.clear();
         lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
     } else {
         session.moveTo(session.wantedFrame()); // what an earlier round of this reload left

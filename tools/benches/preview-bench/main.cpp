@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         auto reload = [&] {
             lint::LintedTimeline linted;
             lint::lintTimelineFile(demo.timelinePath, -1, &linted);
-            session.reload(linted.text, false);
+            session.reload(linted.text, {});
         };
         struct Row {
             const char* what;

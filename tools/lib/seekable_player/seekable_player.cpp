@@ -3,6 +3,7 @@
 #include "tools/lib/seekable_player/seekable_player.h"
 
 #include "gfx/capture_texture.h"
+#include "gfx/png_loader.h"
 #include "host/window_interface.h"
 #include "scenes/scene_table.h"
 #include "tools/lib/authoring/frame_clock.h"
@@ -12,6 +13,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace authoring {
@@ -271,18 +273,49 @@ bool SeekablePlayer::moveTo(int64_t target, const Interrupt& interrupted) {
     return replayTo(target, interrupted);
 }
 
-bool SeekablePlayer::reload(const std::string& timelineText, bool picturesChanged,
-                            const Interrupt& interrupted) {
-    const int64_t at = std::max<int64_t>(wanted, 0);
-    text = timelineText;
-    if (picturesChanged) {
-        build();
-        return moveTo(at, interrupted);
+// The changed pictures into the textures they went into at build, so that the checkpoints
+// stay valid up to the first effect of a scene that shows one. NaN when one of them cannot be
+// loaded: a build would leave that texture empty, so only a build gives the same frames.
+float SeekablePlayer::loadPicturesAgain(const std::vector<std::string>& changed,
+                                        const tarvo64k::Script& next) {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    std::vector<std::string> scenes;
+    bool loaded = true;
+    for (const ScenePicture& picture : scenePictures()) {
+        if (std::find(changed.begin(), changed.end(), picture.file) == changed.end())
+            continue;
+        glBindTexture(GL_TEXTURE_2D, picture.texture);
+        loaded = loadPng(picture.file) && loaded;
+        scenes.push_back(picture.scene);
     }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    if (!loaded)
+        return std::numeric_limits<float>::quiet_NaN();
+    float first = std::numeric_limits<float>::infinity();
+    const std::vector<std::string> names = effectSceneNames(next);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (std::find(scenes.begin(), scenes.end(), names[i]) != scenes.end())
+            first = std::min(first, next.effects[i]->start);
+    return first;
+}
+
+bool SeekablePlayer::reload(const std::string& timelineText,
+                            const std::vector<std::string>& changedPictures,
+                            const Interrupt& interrupted) {
+    const int64_t at = wantedFrame();
+    text = timelineText;
     tarvo64k::Script next;
     registerScenes(next);
     next.parse(text);
-    const float parting = firstDifference(timeline, next) - kPartingMargin;
+    const float picturesShown = changedPictures.empty() ? std::numeric_limits<float>::infinity()
+                                                        : loadPicturesAgain(changedPictures, next);
+    if (std::isnan(picturesShown)) {
+        build();
+        moveTo(at, interrupted);
+        return shown == at;
+    }
+    const float parting = std::min(firstDifference(timeline, next), picturesShown) - kPartingMargin;
     const auto before = [&](int64_t frame) {
         return musicSeconds(FixedFrameClock::frameMilliseconds(frame, fps())) < parting;
     };
@@ -299,12 +332,12 @@ bool SeekablePlayer::reload(const std::string& timelineText, bool picturesChange
     now.fired = carryFiredCounts(timeline, next, parting, now.fired);
     player.rereadTimeline(text);
     readEffectFlags();
-    if (current && shown == at && before(shown)) {
-        timeline.restorePlaybackState(now); // the frame shown is the new timeline's too
-        return true;
-    }
-    current = false;
-    return moveTo(at, interrupted);
+    if (current && before(shown))
+        timeline.restorePlaybackState(now); // the state shown is the new timeline's too
+    else
+        current = false;
+    moveTo(at, interrupted);
+    return current && shown == at;
 }
 
 std::vector<std::string> SeekablePlayer::activeEffects() const {

@@ -49,15 +49,16 @@ public:
     using Interrupt = std::function<bool()>;
 
     // Draws frame `target` (0 onwards) into the back buffer. False when it is the frame shown
-    // already, or when `interrupted` gave the replay up on the way (the frame shown is then
-    // one before the target).
+    // already, or when `interrupted` gave the replay up on the way (the frame shown then lies
+    // before the target).
     bool moveTo(int64_t target, const Interrupt& interrupted = {});
 
-    // Reads a new timeline and shows the frame shown again. Checkpoints before the earliest
-    // time at which the two timelines can differ stay, so only the frames from there are
-    // drawn again; pictures that changed build the demo again and replay from the start.
-    // False when `interrupted` gave the replay up: call again, or move, to finish.
-    bool reload(const std::string& timelineText, bool picturesChanged,
+    // Reads a new timeline, loads the pictures (paths as "data/1.png") that changed again and
+    // shows the frame asked for last. Checkpoints before the earliest time at which the two
+    // timelines can differ, or a scene that shows a changed picture first paints, stay, so only
+    // the frames from there are drawn again. False when `interrupted` gave the replay up: call
+    // again (or move) to finish.
+    bool reload(const std::string& timelineText, const std::vector<std::string>& changedPictures,
                 const Interrupt& interrupted = {});
 
     // The scene names of the effects active in the frame shown, in timeline order.
@@ -80,6 +81,7 @@ private:
 
     void build();
     void readEffectFlags();
+    float loadPicturesAgain(const std::vector<std::string>& changed, const tarvo64k::Script& next);
     void startFor(int64_t target);
     bool replayTo(int64_t target, const Interrupt& interrupted);
     void drawFrame(int64_t frame, bool visible);

@@ -475,7 +475,7 @@ int main(int argc, char** argv) {
     }
     int status;
     {
-        authoring::SeekablePlayer session(demo.timelineText, options.fps);
+        authoring::SeekablePlayer session(demo.timelineText, options.fps, options.checkpointBudget);
         Preview preview(options, demo, &session);
         status = preview.run();
     }

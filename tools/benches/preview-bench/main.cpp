@@ -137,7 +137,11 @@ int bench(authoring::SeekablePlayer& session, const authoring::DemoDirectory& de
     rows.push_back({"seek 0:30 -> 1:15 (inside the blur)", secondsOf([&] { seek(75); })});
     seek(120);
     rows.push_back({"reload at 2:00", secondsOf(reload)});
-    rows.push_back({"straight pass to the end", secondsOf([&] { seek(session.end()); })});
+    // As an author plays it once: every frame drawn, which lays every checkpoint complete.
+    rows.push_back({"playing 0:00 to the end, not shown", secondsOf([&] {
+                        for (int64_t frame = 0; frame <= session.lastFrame(); ++frame)
+                            session.moveTo(frame);
+                    })});
     const std::pair<double, double> seeks = randomSeeks(session);
     rows.push_back({"40 seeks anywhere: 95th percentile", seeks.first});
     rows.push_back({"40 seeks anywhere: worst", seeks.second});

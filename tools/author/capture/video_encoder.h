@@ -44,7 +44,8 @@ public:
     std::string start(const VideoJob& job);
     // One frame of width x height RGB, top row first.
     std::string write(const unsigned char* rgb, size_t bytes);
-    // Closes the pipe and waits for ffmpeg; "what failed: why" or empty.
+    // Closes the pipe and waits for ffmpeg, or stops it on a stop signal (capture::interrupted);
+    // "what failed: why", "interrupted" or empty.
     std::string finish();
 
 private:

@@ -1,6 +1,8 @@
 // artgen's drawing kit: palette helpers, glows, lettering with DejaVu Sans, and PNG output.
 #include "tools/generators/artgen/canvas.h"
 
+#include "tools/lib/authoring/safe_output.h"
+
 #include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -159,10 +161,7 @@ std::vector<unsigned char> straightRow(const uint32_t* pixels, int width, bool w
     return row;
 }
 
-} // namespace
-
-std::string writePng(const Canvas& canvas, const std::string& path, bool withAlpha, Rgb matte) {
-    cairo_surface_flush(canvas.surface());
+std::string encodePng(const Canvas& canvas, const std::string& path, bool withAlpha, Rgb matte) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return "cannot write " + path + ": cannot open the file for writing";
@@ -190,6 +189,15 @@ std::string writePng(const Canvas& canvas, const std::string& path, bool withAlp
     png_destroy_write_struct(&png, &info);
     bool closed = std::fclose(file) == 0;
     return closed ? std::string() : "cannot write " + path + ": closing the file failed";
+}
+
+} // namespace
+
+std::string writePng(const Canvas& canvas, const std::string& path, bool withAlpha, Rgb matte) {
+    cairo_surface_flush(canvas.surface());
+    return authoring::writeAtomically(path, [&](const std::string& temporary) {
+        return encodePng(canvas, temporary, withAlpha, matte);
+    });
 }
 
 } // namespace artgen

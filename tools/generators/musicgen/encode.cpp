@@ -2,6 +2,7 @@
 #include "tools/generators/musicgen/encode.h"
 
 #include "tools/generators/musicgen/synth.h"
+#include "tools/lib/authoring/safe_output.h"
 
 #include <lame/lame.h>
 
@@ -20,9 +21,7 @@ struct LameHandle {
     }
 };
 
-} // namespace
-
-std::string writeMp3(const StereoMix& mix, const std::string& path) {
+std::string encodeMp3(const StereoMix& mix, const std::string& path) {
     LameHandle lame;
     if (!lame.flags)
         return "cannot encode " + path + ": lame_init failed";
@@ -61,6 +60,13 @@ std::string writeMp3(const StereoMix& mix, const std::string& path) {
     }
     ok = std::fclose(file) == 0 && ok;
     return ok ? std::string() : "cannot write " + path + ": encoding or writing failed";
+}
+
+} // namespace
+
+std::string writeMp3(const StereoMix& mix, const std::string& path) {
+    return authoring::writeAtomically(
+        path, [&](const std::string& temporary) { return encodeMp3(mix, temporary); });
 }
 
 } // namespace musicgen

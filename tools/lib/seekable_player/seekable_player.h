@@ -10,6 +10,7 @@
 
 #include "framework/script.h"
 #include "host/demo_player.h"
+#include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/seekable_player/checkpoints.h"
 
 #include <algorithm>
@@ -42,7 +43,7 @@ public:
     int64_t frameForSeek(double seconds) const;
     int64_t frameAt(int64_t milliseconds) const;
     // Where the timeline ends, in seconds; the last frame before it.
-    float end() const { return player.end(); }
+    float end() const { return authoring::usableTimelineEnd(player.end()); }
     int64_t lastFrame() const;
 
     // Asked now and then during a long replay; true gives the replay up.

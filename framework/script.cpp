@@ -60,6 +60,23 @@ int Script::update(float time) {
     return 1;
 }
 
+PlaybackState Script::playbackState() const {
+    PlaybackState state;
+    state.lastTime = lastTime;
+    for (const Effect* effect : effects)
+        for (const Trigger* trigger : effect->triggers)
+            state.fired.push_back(trigger->fired);
+    return state;
+}
+
+void Script::restorePlaybackState(const PlaybackState& state) {
+    lastTime = state.lastTime;
+    size_t next = 0;
+    for (Effect* effect : effects)
+        for (Trigger* trigger : effect->triggers)
+            trigger->fired = next < state.fired.size() ? state.fired[next++] : 0;
+}
+
 void Script::updateEffect(Effect* effect, float time, float /*delta*/) {
     float relative = time - effect->start;
     if (!effect->callback)

@@ -93,6 +93,13 @@ protected:
     ~ScriptReadListener() = default;
 };
 
+// What playing changes in a timeline: the time of the previous update and how often each
+// trigger has fired, effect by effect and trigger by trigger in file order.
+struct PlaybackState {
+    float lastTime = 0;
+    std::vector<int> fired;
+};
+
 class Script {
 public:
     Effect* currentEffect = nullptr; // where triggers read from the file go; unused in playback
@@ -120,6 +127,10 @@ public:
     // Fires due triggers and paints the effects active at `time` (seconds of music).
     // Returns 1 while the timeline runs, 0 once `time` is past its end.
     int update(float time);
+
+    PlaybackState playbackState() const;
+    // Puts back a state this timeline gave; a count beyond the triggers it has is ignored.
+    void restorePlaybackState(const PlaybackState& state);
 
 private:
     void updateEffect(Effect* effect, float time, float delta);

@@ -14,5 +14,5 @@ void specifyCaptureTexture(const unsigned char* pixels) {
 }
 
 void copyFrameToCaptureTexture() {
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kCaptureSize, kCaptureSize, 0);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kCapturedWidth, kCapturedHeight);
 }

@@ -6,6 +6,8 @@
 
 // The captured frame sits in the lower-left 800 x 600 texels of a 1024 x 1024 texture.
 constexpr int kCaptureSize = 1024;
+constexpr int kCapturedWidth = 800;
+constexpr int kCapturedHeight = 600;
 constexpr float kCapturedS = 0.78125f;   // 800 / 1024
 constexpr float kCapturedT = 0.5859375f; // 600 / 1024
 
@@ -19,7 +21,9 @@ extern unsigned int render_texture;
 // image (kCaptureBytes bytes), with linear filtering both ways.
 void specifyCaptureTexture(const unsigned char* pixels);
 
-// Re-specifies the bound texture from the lower-left 1024 x 1024 pixels of the read buffer.
-// NOTE: the 800 x 600 window fills only texel columns 0-799 and rows 0-599; the rest is
-// whatever the read buffer holds beyond the window, which GL leaves undefined.
+// Copies the lower-left 800 x 600 pixels of the read buffer into the bound capture texture.
+// NOTE: only those: the texels beyond keep the black of the first upload, which the linear
+// filter blends into the frame's right and top edges. A copy of the whole square would fill
+// them from beyond the window, which GL leaves undefined, and the edges would differ between
+// two runs of the same frames.
 void copyFrameToCaptureTexture();

@@ -207,7 +207,20 @@ public:
 
 } // namespace
 
+namespace {
+std::vector<PictureLoad>* pictureLoadLog = nullptr;
+} // namespace
+
+void setPictureLoadLog(std::vector<PictureLoad>* log) {
+    pictureLoadLog = log;
+}
+
 bool loadPng(std::string fileName) {
+    if (pictureLoadLog) {
+        GLint texture = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+        pictureLoadLog->push_back({fileName, static_cast<unsigned int>(texture)});
+    }
     std::fputs("loading ", stderr);
     std::fputs(fileName.c_str(), stderr);
     std::fputs("\n", stderr);

@@ -5,6 +5,7 @@
 
 #include <istream>
 #include <string>
+#include <vector>
 
 // [SECTION] Decoding
 
@@ -50,6 +51,15 @@ const char* pngStatusMessage(PngStatus status);
 // one fixed message to standard error. Returns true when the image was uploaded; on failure
 // the bound texture keeps whatever image it had.
 bool loadPng(std::string fileName);
+
+// A file loadPng was asked for and the texture it went into.
+struct PictureLoad {
+    std::string file;
+    unsigned int texture;
+};
+// While set, every loadPng call is added to `log`; null stops it. The seekable player learns
+// from it which scene shows which picture, to load a changed one again in its place.
+void setPictureLoadLog(std::vector<PictureLoad>* log);
 
 // Picture textures for the scenes that show prepared pictures from "data/": generates `count`
 // names into `textures`, then binds each in turn and loads files[i] into it. With `nearest`,

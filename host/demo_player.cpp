@@ -13,6 +13,12 @@ void DemoPlayer::build(const std::string& timelineText) {
     built = true;
 }
 
+void DemoPlayer::rereadTimeline(const std::string& timelineText) {
+    timeline.clear();
+    registerScenes(timeline);
+    timeline.parse(timelineText);
+}
+
 void DemoPlayer::teardown() {
     if (!built)
         return;

@@ -69,6 +69,8 @@ public:
     // Deletes what build made and empties the timeline; nothing is left for the next build.
     void teardown();
     bool isBuilt() const { return built; }
+    // Reads another timeline for the scenes already built, which keep their state.
+    void rereadTimeline(const std::string& timelineText);
 
     // Clears the frame and runs the timeline at `seconds`; false once the timeline has ended.
     bool drawAt(float seconds);

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class BackgroundScene final : public tarvo64k::Callback {
+class BackgroundScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int quadList; // the colour quad, on the near plane
     float red;
@@ -20,4 +21,5 @@ public:
     // "r", "g", "b" and "a" set one component each, passed to GL unclamped.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(red)(green)(blue)(alpha); }
 };

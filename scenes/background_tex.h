@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class BackgroundTex final : public tarvo64k::Callback {
+class BackgroundTex final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int quadList;  // the picture quad
     unsigned int* textures; // 2 names: data/2.png, data/1.png
@@ -18,4 +19,5 @@ public:
     // "texture": 0 or 1 selects a picture; any other value keeps the picture shown.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(current); }
 };

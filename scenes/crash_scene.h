@@ -4,10 +4,11 @@
 
 #include "framework/callback.h"
 #include "framework/point3d.h"
+#include "framework/scene_state.h"
 
 #include <string>
 
-class CrashScene final : public tarvo64k::Callback {
+class CrashScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     static constexpr int kGridSize = 10;
     static constexpr int kShardCount = 2 * kGridSize * kGridSize;
@@ -25,4 +26,5 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(brightness); }
 };

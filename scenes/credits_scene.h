@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class CreditsScene final : public tarvo64k::Callback {
+class CreditsScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int list;      // the picture quad, 2:1
     unsigned int* textures; // the three pictures
@@ -19,4 +20,5 @@ public:
     // Any trigger restarts the sequence now.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(startTime); }
 };

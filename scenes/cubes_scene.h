@@ -4,8 +4,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class CubesScene final : public tarvo64k::Callback {
+class CubesScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     // 0 growing in, 1 full size, 2 shrinking away, 3 and above full size again.
     int phase;
@@ -19,6 +20,7 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(phase)(phaseTime); }
 
 private:
     float phaseFactor(float size, float elapsed);

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class DesignMojs final : public tarvo64k::Callback {
+class DesignMojs final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int list;
     unsigned int texture;
@@ -16,6 +17,7 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(startTime); }
 
 private:
     void drawBlob(float x, float y, float size);

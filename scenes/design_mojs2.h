@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class DesignMojs2 final : public tarvo64k::Callback {
+class DesignMojs2 final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     // Phase of the bar pattern in radians; -1 takes the elapsed time at the next paint.
     float barPhase;
@@ -14,6 +15,7 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(barPhase); }
 
 private:
     void drawBar(int bar);

@@ -6,10 +6,11 @@
 #include "framework/callback.h"
 #include "framework/point3d.h"
 #include "framework/polyhedron.h"
+#include "framework/scene_state.h"
 
 #include <string>
 
-class EndCubeScene final : public tarvo64k::Callback {
+class EndCubeScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     // The sheet is a 4-row (top to bottom) by 5-column grid: vertex 5i + k.
     static constexpr int kRows = 4;
@@ -36,6 +37,8 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 
 private:
     void buildSheet();

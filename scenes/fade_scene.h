@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class FadeScene final : public tarvo64k::Callback {
+class FadeScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int quadList; // the screen quad
     int fadeIn;            // true: alpha follows progress; false: 1 - progress
@@ -17,4 +18,5 @@ public:
     // "mode": exactly "in" fades in, any other value fades out.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(fadeIn); }
 };

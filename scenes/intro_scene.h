@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class IntroScene final : public tarvo64k::Callback {
+class IntroScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int list;      // the strip quad, 8:1
     unsigned int* textures; // the three pictures
@@ -21,4 +22,5 @@ public:
     // invisible); the pulse restarts now with the next picture.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(current)(startTime)(speed); }
 };

@@ -6,8 +6,9 @@
 #include "framework/callback.h"
 #include "framework/matrix.h"
 #include "framework/point3d.h"
+#include "framework/scene_state.h"
 
-class ParticlesScene final : public tarvo64k::Callback {
+class ParticlesScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     // Swell factors sink back to 1 at 3 per second; the *Time fields are effect-relative
     // seconds of the last trigger or sinking step, or -1 where a trigger has not fired.
@@ -29,6 +30,9 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override {
+        fields(spriteScale)(enlargeTime)(contraction)(contractTime)(gridScale)(expandTime)(endTime);
+    }
 
 private:
     void drawLayer(int layer, float elapsed);

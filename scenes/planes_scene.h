@@ -3,11 +3,12 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
 // The fog colour: black, alpha 0.1.
 extern float fogColor[4];
 
-class PlanesScene final : public tarvo64k::Callback {
+class PlanesScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int texture;
     // Fog from the signed eye-plane distance, where GL_NV_fog_distance allows it.
@@ -18,6 +19,8 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 
 private:
     void setCamera(float elapsed);

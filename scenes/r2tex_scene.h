@@ -4,8 +4,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class R2texScene final : public tarvo64k::Callback {
+class R2texScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned char* pixelBuffer; // source of render_texture's first upload; black
 
@@ -16,4 +17,6 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 };

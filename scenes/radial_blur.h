@@ -4,8 +4,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class RadialBlur final : public tarvo64k::Callback {
+class RadialBlur final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int texture;       // the blur's own capture texture
     unsigned char* pixelBuffer; // source of the texture's first upload; black
@@ -21,4 +22,5 @@ public:
     // "amount" and "step" set the fields of their names.
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    void stateFields(tarvo64k::StateFields& fields) override { fields(amount)(step); }
 };

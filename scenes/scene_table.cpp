@@ -4,6 +4,7 @@
 #include "scenes/scene_table.h"
 
 #include "gfx/computed_textures.h"
+#include "gfx/png_loader.h"
 #include "scenes/background_scene.h"
 #include "scenes/background_tex.h"
 #include "scenes/crash_scene.h"
@@ -38,6 +39,7 @@ struct SceneSlot {
     const char* name;
     void (*construct)();
     tarvo64k::Callback* (*get)();
+    tarvo64k::SceneState* (*state)();
     void (*destroy)();
 };
 
@@ -47,22 +49,40 @@ template <typename Scene, Scene** global> void constructScene() {
 template <typename Scene, Scene** global> tarvo64k::Callback* getScene() {
     return *global;
 }
+template <typename Scene, Scene** global> tarvo64k::SceneState* sceneState() {
+    return *global;
+}
 template <typename Scene, Scene** global> void destroyScene() {
     delete *global;
     *global = nullptr;
 }
 
 #define SCENE_SLOT(Class, global, name, description)                                               \
-    {name, constructScene<Class, &global>, getScene<Class, &global>, destroyScene<Class, &global>},
+    {name, constructScene<Class, &global>, getScene<Class, &global>, sceneState<Class, &global>,   \
+     destroyScene<Class, &global>},
 const SceneSlot kSceneTable[] = {SOLVANE_SCENES(SCENE_SLOT)};
 #undef SCENE_SLOT
+
+std::vector<ScenePicture> loadedPictures; // by the last constructScenes
 
 } // namespace
 
 void constructScenes() {
     createCellshadeTexture();
-    for (const SceneSlot& slot : kSceneTable)
+    loadedPictures.clear();
+    std::vector<PictureLoad> log;
+    setPictureLoadLog(&log);
+    for (const SceneSlot& slot : kSceneTable) {
+        log.clear();
         slot.construct();
+        for (const PictureLoad& load : log)
+            loadedPictures.push_back({slot.name, load.file, load.texture});
+    }
+    setPictureLoadLog(nullptr);
+}
+
+const std::vector<ScenePicture>& scenePictures() {
+    return loadedPictures;
 }
 
 void registerScenes(tarvo64k::Script& target) {
@@ -75,4 +95,22 @@ void destroyScenes() {
     cellshadeTexture = 0;
     for (const SceneSlot& slot : kSceneTable)
         slot.destroy();
+}
+
+void saveSceneStates(std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    for (const SceneSlot& slot : kSceneTable)
+        tarvo64k::saveState(*slot.state(), bytes);
+}
+
+bool restoreSceneStates(const std::vector<unsigned char>& bytes) {
+    size_t offset = 0;
+    for (const SceneSlot& slot : kSceneTable)
+        if (!tarvo64k::restoreState(*slot.state(), bytes, &offset))
+            return false;
+    return offset == bytes.size();
+}
+
+unsigned int feedbackTexture() {
+    return radialblur ? radialblur->texture : 0;
 }

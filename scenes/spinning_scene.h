@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class SpinningScene final : public tarvo64k::Callback {
+class SpinningScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int list;
     unsigned int texture;
@@ -14,4 +15,6 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 };

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
 #include <string>
 
-class StarsScene final : public tarvo64k::Callback {
+class StarsScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     static constexpr int kStarCount = 500;
 
@@ -27,6 +28,8 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 
     // One star: the dark red hexagram, then a white one 0.9 its size over it. Angle in degrees,
     // clockwise as the viewer sees it.

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "framework/callback.h"
+#include "framework/scene_state.h"
 
-class TFlyScene final : public tarvo64k::Callback {
+class TFlyScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     unsigned int list; // the picture card
 
@@ -16,4 +17,6 @@ public:
     void trigger(float time, const std::string& name, const std::string& value) override;
     // The picture is a function of `progress` alone.
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 };

@@ -6,10 +6,11 @@
 #include "framework/matrix.h"
 #include "framework/point3d.h"
 #include "framework/polyhedron.h"
+#include "framework/scene_state.h"
 
 #include <string>
 
-class TwisterScene final : public tarvo64k::Callback {
+class TwisterScene final : public tarvo64k::Callback, public tarvo64k::SceneState {
 public:
     // Ring level i (0 at the centre) of arm j holds vertices 60i + 10j + k, k around the ring.
     static constexpr int kRings = 20;
@@ -32,6 +33,8 @@ public:
 
     void trigger(float time, const std::string& name, const std::string& value) override;
     void paint(float elapsed, float delta, float progress) override;
+    // Every frame follows from the effect's time alone.
+    void stateFields(tarvo64k::StateFields&) override {}
 
 private:
     void buildArms();

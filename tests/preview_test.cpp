@@ -19,7 +19,7 @@
 namespace {
 
 // Stateful scenes: the lattice's triggers, the blur's feedback, the crash and the fly-away
-// showing captures.
+// showing captures, the cubes' toggle and the intro's speed.
 const char kTimeline[] =
     "<!-- bpm 120 offset 0 -->\n"
     "<effect start=\"0\" end=\"40\" name=\"particles\">"
@@ -30,7 +30,10 @@ const char kTimeline[] =
     "<effect start=\"3.5\" end=\"5\" name=\"crash\"><trigger name=\"color\" value=\"white\"/>"
     "</effect>\n"
     "<effect start=\"4\" end=\"4.5\" name=\"render2texture\"/>\n"
-    "<effect start=\"5\" end=\"7\" name=\"tfly\"/>\n";
+    "<effect start=\"5\" end=\"7\" name=\"tfly\"/>\n"
+    "<effect start=\"7\" end=\"8.5\" name=\"cubes\"><trigger start=\"0.5\"/></effect>\n"
+    "<effect start=\"8.5\" end=\"10\" name=\"intro\"><trigger start=\"0.3\" value=\"2\"/>"
+    "</effect>\n";
 
 std::vector<unsigned char> pixels(const std::string& path) {
     png_image image = {};
@@ -43,6 +46,13 @@ std::vector<unsigned char> pixels(const std::string& path) {
     if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
         rgb.clear();
     return rgb;
+}
+
+int count(const std::string& text, const std::string& part) {
+    int found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
 }
 
 // The preview with a pipe on each side: one command written, one answer read.
@@ -150,11 +160,11 @@ protected:
 };
 
 TEST_F(PreviewProtocol, SeeksShowTheFramesOfAStraightRunAndAPauseHoldsIt) {
-    const std::vector<std::string> times = {"2.5", "4.2", "6", "1.5"};
+    const std::vector<std::string> times = {"2.5", "4.2", "7.9", "6", "9.2", "1.5"};
     capture(times);
     Preview preview;
     ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused"}));
-    for (const std::string& time : times) { // 1.5 seeks backwards
+    for (const std::string& time : times) { // 6 and 1.5 seek backwards
         SCOPED_TRACE(time);
         char expected[32];
         std::snprintf(expected, sizeof expected, "ok %.3f", std::stod(time));
@@ -202,6 +212,14 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_TRUE(after == pixels(directory + "/capture-6.png"));
     EXPECT_FALSE(after == before);
 
+    // Reported once, not at every poll; and once more after a reload that worked.
+    for (int removal = 1; removal <= 2; ++removal) {
+        runCommand("rm '" + directory + "/script.odml'");
+        usleep(1200000);
+        EXPECT_EQ(count(readFile(directory + "/stderr.txt"), "kept the old timeline"), removal);
+        writeFile(directory + "/script.odml", edited);
+        usleep(600000);
+    }
     runCommand("rm '" + directory + "/script.odml'");
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);
@@ -211,6 +229,20 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     writeFile(directory + "/script.odml", "<effect start=\"0\" end=\"1e999\" name=\"fade\"/>");
     EXPECT_EQ(preview.ask("reload").rfind("ok", 0), 0u);
     EXPECT_EQ(preview.ask("seek 10"), "ok 10.000");
+}
+
+TEST_F(PreviewProtocol, AReloadEditingTriggersBeforeAndAfterTheFrameShowsAStraightRunsFrames) {
+    Preview preview;
+    ASSERT_TRUE(preview.start(directory, {"--fps", "20", "--paused", "--at", "7.9"}));
+    std::string edited = kTimeline;
+    edited.replace(edited.find("\"0.5\"/>"), 6, "\"1.5\"/>");     // the lattice's enlarge, at 1 s
+    edited.replace(edited.find("value=\"2\""), 9, "value=\"3\""); // the intro's speed, at 8.8 s
+    writeFile(directory + "/script.odml", edited);
+    EXPECT_EQ(preview.ask("reload"), "ok");
+    capture({"7.9", "9.2"});
+    EXPECT_TRUE(pixels(shot(preview, "reloaded")) == pixels(directory + "/capture-7.9.png"));
+    EXPECT_EQ(preview.ask("seek 9.2"), "ok 9.200");
+    EXPECT_TRUE(pixels(shot(preview, "on")) == pixels(directory + "/capture-9.2.png"));
 }
 
 TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMessage) {
@@ -258,8 +290,8 @@ TEST_F(PreviewProtocol, TheStripCoversOnlyTheBottomAndItsClicksAndKeysMoveOnTheC
     };
     ASSERT_EQ(preview.ask("time"), "ok 2.500"); // the window is up
     EXPECT_NE(readFile(directory + "/stderr.txt")
-                  .find("/script.odml:8:16: warning: effect 'lines' starts 40 ms after beat 4:1 "
-                        "at 0:06.000"),
+                  .find("/script.odml:" + std::to_string(count(kTimeline, "\n") + 1) +
+                        ":16: warning: effect 'lines' starts 40 ms after beat 4:1 at 0:06.000"),
               std::string::npos)
         << "odml-lint's beat findings, from the cue sheet";
     press("key --window %1 h"); // the display's timings change with each frame

@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <new>
 #include <unistd.h>
@@ -101,6 +102,7 @@ public:
         hasSheet = cues::readCueSheet(cues::cueSheetFor("music.mp3"), &sheet).empty();
         envelope = preview::musicEnvelope("music.mp3");
         builtStamp = authoring::demoFilesStamp(timelinePath);
+        builtPictures = authoring::pictureStamps();
         lintTimeline(demo.timelineText);
     }
     int run();
@@ -132,9 +134,12 @@ private:
     const preview::Options& options;
     const std::string timelinePath;
     authoring::SeekablePlayer& session;
-    double musicSeconds = -1;          // the music's length, for the lint; negative when unknown
-    std::string builtStamp;            // of the files the demo was built from
-    std::vector<std::string> warnings; // the timeline's findings, one line each
+    double musicSeconds = -1; // the music's length, for the lint; negative when unknown
+    std::string builtStamp;   // of the files the demo was built from
+    std::map<std::string, std::string> builtPictures; // the stamp of each picture
+    std::string failedStamp;                          // of the files when a reload last failed
+    std::string lastFailure;                          // why it failed, as reported
+    std::vector<std::string> warnings;                // the timeline's findings, one line each
     cues::CueSheet sheet;
     bool hasSheet = false;
     std::vector<float> envelope;
@@ -187,23 +192,41 @@ void Preview::playStep() {
         setPaused(true); // the end of the timeline
 }
 
+// Changes that arrive while the replay runs give it up and start one more, not one each. A
+// timeline that cannot be read is reported once, until the reason changes or a reload works.
 void Preview::reload(bool asked, std::string* answer) {
-    const std::string stamp = authoring::demoFilesStamp(timelinePath);
-    std::string text;
-    std::string why = authoring::readTimeline(timelinePath, &text);
-    if (why.empty()) {
+    std::string why, text;
+    const int64_t drawnBefore = session.framesDrawn();
+    bool replayed = false;
+    while (!replayed) {
+        const std::string stamp = authoring::demoFilesStamp(timelinePath);
+        why = authoring::readTimeline(timelinePath, &text);
+        if (!why.empty()) {
+            failedStamp = stamp;
+            break;
+        }
+        const std::map<std::string, std::string> pictures = authoring::pictureStamps();
+        const std::vector<std::string> changed =
+            authoring::changedPictures(builtPictures, pictures);
         builtStamp = stamp;
-        session.reload(text);
-        lintTimeline(text);
-        lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
-        clock.set(session.milliseconds(), !paused);
-        present(true);
-    } else {
-        lastReload = "kept the old timeline: " + why;
-        if (!asked)
-            std::fprintf(stderr, "solvane-preview: %s\n", lastReload.c_str());
-        present(false);
+        builtPictures = pictures;
+        replayed = session.reload(
+            text, changed, [&] { return authoring::demoFilesStamp(timelinePath) != builtStamp; });
     }
+    if (why.empty()) {
+        lintTimeline(text);
+        lastFailure.clear();
+        failedStamp.clear();
+        lastReload = "reloaded, " + std::to_string(warnings.size()) + " warnings";
+    } else {
+        session.moveTo(session.wantedFrame()); // what an earlier round of this reload left
+        lastReload = "kept the old timeline: " + why;
+        if (!asked && why != lastFailure)
+            std::fprintf(stderr, "solvane-preview: %s\n", lastReload.c_str());
+        lastFailure = why;
+    }
+    clock.set(session.milliseconds(), !paused);
+    present(session.framesDrawn() != drawnBefore);
     if (answer)
         *answer = why.empty() ? "ok" : "error: " + why;
 }
@@ -530,7 +553,8 @@ int Preview::run() {
         }
         if (Clock::now() >= nextReloadPoll) {
             nextReloadPoll = Clock::now() + kReloadPoll;
-            if (authoring::demoFilesStamp(timelinePath) != builtStamp)
+            const std::string stamp = authoring::demoFilesStamp(timelinePath);
+            if (stamp != builtStamp && stamp != failedStamp)
                 reload(false, nullptr);
         }
         if (!paused)
@@ -565,7 +589,7 @@ int main(int argc, char** argv) {
     }
     int status;
     try {
-        authoring::SeekablePlayer session(demo.timelineText, options.fps);
+        authoring::SeekablePlayer session(demo.timelineText, options.fps, options.checkpointBudget);
         Preview preview(options, demo, &session);
         status = preview.run();
     } catch (const std::bad_alloc&) {

@@ -19,6 +19,9 @@ pictures under data/ are read again whenever they change on disk.
   --fps N         the frame clock that seeks replay on, 1 to 1000 (default 60)
   --paused        start paused
   --loop A:B      play from A to B seconds over and over
+  --checkpoint-memory MB
+                  memory for the checkpoints that seeks and reloads start from, 16 to
+                  65536 (default 768); past it they are laid further apart
   -h, --help      show this text
   --version       show the version
 
@@ -51,6 +54,11 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
             options->loopTo <= options->loopFrom)
             return "--loop " + value + ": expected A:B in seconds with A before B";
         options->hasLoop = true;
+    } else if (name == "--checkpoint-memory") {
+        int megabytes = 0;
+        if (!authoring::parseCount(value, 16, 65536, &megabytes))
+            return "--checkpoint-memory " + value + ": expected megabytes from 16 to 65536";
+        options->checkpointBudget = static_cast<size_t>(megabytes) << 20;
     } else if (name == "--paused") {
         options->paused = true;
     }
@@ -64,8 +72,8 @@ const char* usageText() {
 }
 
 std::string parseOptions(int argc, char** argv, Options* options) {
-    static const authoring::OptionNames kNames = {{"--paused"},
-                                                  {"--dir", "--script", "--at", "--fps", "--loop"}};
+    static const authoring::OptionNames kNames = {
+        {"--paused"}, {"--dir", "--script", "--at", "--fps", "--loop", "--checkpoint-memory"}};
     return authoring::readOptions(argc, argv, kNames, &options->info,
                                   [&](const std::string& name, const std::string& value) {
                                       return applyOption(name, value, options);

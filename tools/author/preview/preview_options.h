@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/lib/common/tool_info.h"
+#include "tools/lib/seekable_player/checkpoints.h"
 
 #include <string>
 
@@ -15,6 +16,7 @@ struct Options {
     bool paused = false;
     bool hasLoop = false;
     double loopFrom = 0, loopTo = 0;
+    size_t checkpointBudget = authoring::kDefaultCheckpointBudget; // bytes
     InfoRequest info = InfoRequest::NoInfo;
 };
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -63,19 +64,38 @@ std::string readTimeline(const std::string& path, std::string* text) {
     return "";
 }
 
-std::string demoFilesStamp(const std::string& timelinePath) {
-    std::string stamp = fileStamp(timelinePath);
+std::map<std::string, std::string> pictureStamps() {
+    std::map<std::string, std::string> stamps;
     DIR* data = opendir("data");
     if (!data)
-        return stamp;
-    std::vector<std::string> names;
+        return stamps;
     while (dirent* entry = readdir(data))
         if (entry->d_name[0] != '.')
-            names.push_back(entry->d_name);
+            stamps["data/" + std::string(entry->d_name)];
     closedir(data);
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names)
-        stamp += fileStamp("data/" + name);
+    for (auto& entry : stamps)
+        entry.second = fileStamp(entry.first);
+    return stamps;
+}
+
+std::vector<std::string> changedPictures(const std::map<std::string, std::string>& before,
+                                         const std::map<std::string, std::string>& after) {
+    std::vector<std::string> changed;
+    for (const auto& entry : before) {
+        auto now = after.find(entry.first);
+        if (now == after.end() || now->second != entry.second)
+            changed.push_back(entry.first);
+    }
+    for (const auto& entry : after)
+        if (!before.count(entry.first))
+            changed.push_back(entry.first);
+    return changed;
+}
+
+std::string demoFilesStamp(const std::string& timelinePath) {
+    std::string stamp = fileStamp(timelinePath);
+    for (const auto& entry : pictureStamps())
+        stamp += entry.second;
     return stamp;
 }
 

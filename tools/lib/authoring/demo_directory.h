@@ -3,7 +3,9 @@
 // once; then the tool runs inside the directory, as the demo does.
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace authoring {
 
@@ -27,5 +29,10 @@ std::string readTimeline(const std::string& path, std::string* text);
 // A stamp of the timeline and of every file under data/ in the current directory: it changes
 // whenever one of them is written, replaced or removed.
 std::string demoFilesStamp(const std::string& timelinePath);
+// The stamp of each file under data/, by its path from the demo directory ("data/1.png").
+std::map<std::string, std::string> pictureStamps();
+// The paths whose stamp differs between the two, or that only one of them has.
+std::vector<std::string> changedPictures(const std::map<std::string, std::string>& before,
+                                         const std::map<std::string, std::string>& after);
 
 } // namespace authoring

@@ -4,6 +4,7 @@
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
 #include "tools/author/capture/capture_plan.h"
+#include "tools/author/capture/chapters.h"
 #include "tools/author/capture/frame_stats.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
@@ -62,6 +63,9 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
         {"--shot", "1:a.jpg"},
         {"--sheet", "sheet"},
         {"--video", "clip.gif"},
+        {"--bench", "--preset", "web"},
+        {"--video", "a.mp4", "--preset", "slow"},
+        {"--video", "a.mp4", "--crf", "52"},
     };
     for (const auto& words : mistakes) {
         Options fresh;
@@ -77,6 +81,9 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
               "--video clip.gif: no video format is written as '.gif'; use .mp4, .mov, .mkv, "
               ".avi or .webm");
 
+    Options draft;
+    ASSERT_EQ(parse({"--video", "a.webm", "--preset", "draft", "--crf", "63"}, &draft), "");
+    EXPECT_TRUE(draft.preset == VideoPreset::Draft && draft.crf == 63);
     for (const char* name : {"a.MP4", "a.mov", "a.mkv", "a.avi", "a.webm"}) {
         Options video;
         EXPECT_EQ(parse({"--video", name, "--shot", "1:b.PNG"}, &video), "") << name;
@@ -186,6 +193,17 @@ TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
     EXPECT_EQ(describeEffects(names, active), "two, (no scene)") << "start in, end out";
     activeEffects(script, 3.0f, &active);
     EXPECT_EQ(describeEffects(names, active), "(nothing)");
+}
+
+TEST(CaptureChapters, MetadataCoversTheVideosRangeOnly) {
+    const std::vector<Chapter> chapters = {
+        {4000, "late"}, {0, "intro"}, {1000, "a=b;#\\"}, {2500, "past"}};
+    const std::string head = ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\n";
+    EXPECT_EQ(chapterMetadata(chapters, 1500, 2500),
+              head + "START=0\nEND=1000\ntitle=a\\=b\\;\\#\\\\\n");
+    EXPECT_EQ(chapterMetadata(chapters, 5000, 6000), head + "START=0\nEND=1000\ntitle=late\n");
+    EXPECT_EQ(chapterMetadata(chapters, 0, 1000), head + "START=0\nEND=1000\ntitle=intro\n");
+    EXPECT_EQ(chapterMetadata({{3000, "after"}}, 0, 3000), "");
 }
 
 TEST(CaptureStats, PercentilesAndSectionsFollowTheFrames) {

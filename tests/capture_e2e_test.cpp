@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,14 @@ struct Picture {
         return bits;
     }
 };
+
+// Peak signal-to-noise ratio in dB of two RGB pictures of the same size.
+double psnr(const std::string& a, const std::vector<unsigned char>& b) {
+    double squares = 0;
+    for (size_t i = 0; i < b.size(); ++i)
+        squares += (double(uint8_t(a[i])) - b[i]) * (double(uint8_t(a[i])) - b[i]);
+    return squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * b.size() / squares);
+}
 
 bool exists(const std::string& path) {
     struct stat info;
@@ -132,6 +141,14 @@ protected:
         return status;
     }
     std::string path(const std::string& name) const { return directory + "/" + name; }
+    // ffprobe's answer for FILE, "key=value" a line (or csv with `csv`).
+    std::string probe(const std::string& query, const std::string& file, bool csv = false) {
+        EXPECT_EQ(runCommand("'" + kFfprobe + "' -v error " + query + " -of " +
+                             (csv ? "csv" : "default=noprint_wrappers=1") + " '" + path(file) +
+                             "' >'" + path("probe.txt") + "'"),
+                  0);
+        return readFile(path("probe.txt"));
+    }
 
     // Whether the scene table has the "background" scene the pixel checks rely on.
     bool backgroundBuilt() {
@@ -307,6 +324,63 @@ TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
     probe = readFile(path("probe.txt"));
     EXPECT_NE(probe.find("format_name=avi"), std::string::npos) << probe;
     EXPECT_NE(probe.find("codec_name=mp3"), std::string::npos) << probe;
+}
+
+TEST_F(CaptureEndToEnd, WebVideoIsReadyToUploadWithChaptersAndBt709Colours) {
+    mp3tone::ToneOptions tone;
+    tone.seconds = 3;
+    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), tone));
+    ASSERT_EQ(capture({"--video", "web.mp4", "--fps", "30", "--to", "2.1", "--shot", "0.4:s.png"}),
+              0)
+        << errors;
+    std::string stream = probe("-show_entries stream=profile,pix_fmt,field_order,color_space,"
+                               "color_primaries,color_transfer,has_b_frames,sample_rate,channels",
+                               "web.mp4");
+    for (const char* field : {"profile=High\n", "pix_fmt=yuv420p", "field_order=progressive",
+                              "color_space=bt709", "color_primaries=bt709", "color_transfer=bt709",
+                              "has_b_frames=2", "profile=LC", "sample_rate=48000", "channels=2"})
+        EXPECT_NE(stream.find(field), std::string::npos) << field << " in\n" << stream;
+    const std::string video = readFile(path("web.mp4"));
+    EXPECT_LT(video.find("moov"), video.find("mdat")) << "the index comes first";
+
+    // A keyframe every 15 frames, and no frame decoded after one is shown before it.
+    std::istringstream packets(
+        probe("-select_streams v -show_entries packet=pts,flags", "web.mp4", true));
+    std::vector<long> keyframes;
+    long lastKey = -1, frames = 0;
+    for (std::string line; std::getline(packets, line); ++frames) {
+        const long pts = std::atol(line.c_str() + line.find(',') + 1);
+        EXPECT_GE(pts, lastKey) << "a frame refers across the keyframe at " << lastKey;
+        if (line.find(",K") != std::string::npos)
+            keyframes.push_back(lastKey = pts);
+    }
+    EXPECT_EQ(frames, 63);
+    ASSERT_EQ(keyframes.size(), 5u);
+    for (size_t i = 1; i < keyframes.size(); ++i)
+        EXPECT_EQ(keyframes[i] - keyframes[i - 1], keyframes[1]) << "GOP " << i;
+
+    // A chapter for each run of frames with the same effects, in MP4 and MKV alike.
+    ASSERT_EQ(capture({"--video", "web.mkv", "--preset", "draft", "--fps", "30", "--to", "2.1"}), 0)
+        << errors;
+    for (const char* file : {"web.mp4", "web.mkv"}) {
+        std::istringstream rows(probe("-show_entries chapter=start_time:chapter_tags=title", file));
+        std::string starts, titles;
+        for (std::string row; std::getline(rows, row);)
+            (row.find("start_time=") == 0 ? starts : titles) += row.substr(row.find('=') + 1) + " ";
+        EXPECT_EQ(starts, "0.000000 1.000000 2.000000 2.066000 ") << file;
+        EXPECT_EQ(titles, "background background (nothing) background ") << file;
+    }
+
+    // The frame shown at 0.4 s decodes to the shot within the codec's error.
+    ASSERT_EQ(runCommand("'" + kFfmpeg + "' -v error -i '" + path("web.mp4") +
+                         "' -vf 'select=eq(n\\,12)' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" +
+                         path("frame.rgb") + "'"),
+              0);
+    Picture shot;
+    ASSERT_TRUE(shot.read(path("s.png")));
+    const std::string decoded = readFile(path("frame.rgb"));
+    ASSERT_EQ(decoded.size(), shot.rgb.size());
+    EXPECT_GE(psnr(decoded, shot.rgb), 40);
 }
 
 TEST_F(CaptureEndToEnd, SignalsStopTheRunWithTheirOwnStatus) {

@@ -4,6 +4,7 @@
 
 #include "host/demo_player.h"
 #include "host/window_interface.h"
+#include "tools/author/capture/chapters.h"
 #include "tools/author/capture/contact_sheet.h"
 #include "tools/author/capture/progress_bar.h"
 #include "tools/author/capture/scene_profiler.h"
@@ -98,6 +99,11 @@ std::string Loop::startOutputs() {
     videoJob.fps = plan.fps;
     videoJob.audioStartMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
     videoJob.frameCount = plan.rangeFrames();
+    videoJob.preset = options.preset;
+    videoJob.crf = options.crf;
+    videoJob.chapters =
+        chapterMetadata(effectRunChapters(script, effectNames, plan), videoJob.audioStartMs,
+                        FixedFrameClock::frameMilliseconds(plan.rangeEnd, plan.fps));
     return video.start(videoJob);
 }
 

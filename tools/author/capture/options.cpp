@@ -15,6 +15,7 @@ using authoring::parseSeconds;
 
 constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
 constexpr int kMaxColumns = 64;
+constexpr int kMaxH264Crf = 51, kMaxVp9Crf = 63;
 
 // libpng writes the pictures, so a picture must be named as a PNG file.
 std::string checkPngName(const std::string& option, const std::string& path) {
@@ -73,6 +74,12 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     else if (name == "--video") {
         options->video = value;
         return checkVideoName(value);
+    } else if (name == "--preset") {
+        if (!videoPresetNamed(value, &options->preset))
+            return "--preset " + value + ": expected web or draft";
+    } else if (name == "--crf") {
+        if (!parseCount(value, 0, kMaxVp9Crf, &options->crf))
+            return "--crf " + value + ": expected a whole number from 0 to 63";
     } else if (name == "--sheet") {
         options->sheet = value;
         return checkPngName("--sheet " + value, value);
@@ -87,9 +94,15 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     return "";
 }
 
-std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven) {
+std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven,
+                              bool presetGiven) {
     if ((everyGiven || columnsGiven) && options.sheet.empty())
         return std::string(everyGiven ? "--every" : "--columns") + " needs --sheet";
+    if ((presetGiven || options.crf != kPresetCrf) && options.video.empty())
+        return std::string(presetGiven ? "--preset" : "--crf") + " needs --video";
+    const VideoFormat* format = videoFormatFor(options.video);
+    if (format && format->h264 && options.crf > kMaxH264Crf)
+        return "--crf " + std::to_string(options.crf) + ": H.264 takes 0 to 51";
     if (options.hasFrom && options.hasTo && options.to <= options.from)
         return "--to must be later than --from";
     if (options.shots.empty() && options.framesDirectory.empty() && options.video.empty() &&
@@ -103,9 +116,9 @@ std::string checkCombinations(const Options& options, bool everyGiven, bool colu
 std::string parseOptions(int argc, char** argv, Options* options) {
     static const authoring::OptionNames kNames = {{"--bench", "--profile"},
                                                   {"--dir", "--script", "--fps", "--from", "--to",
-                                                   "--shot", "--frames", "--video", "--sheet",
-                                                   "--every", "--columns"}};
-    bool everyGiven = false, columnsGiven = false;
+                                                   "--shot", "--frames", "--video", "--preset",
+                                                   "--crf", "--sheet", "--every", "--columns"}};
+    bool everyGiven = false, columnsGiven = false, presetGiven = false;
     InfoRequest info = InfoRequest::NoInfo;
     std::string error = authoring::readOptions(
         argc, argv, kNames, &info, [&](const std::string& name, const std::string& value) {
@@ -113,6 +126,7 @@ std::string parseOptions(int argc, char** argv, Options* options) {
             options->profile |= name == "--profile";
             everyGiven |= name == "--every";
             columnsGiven |= name == "--columns";
+            presetGiven |= name == "--preset";
             return applyOption(name, value, options);
         });
     options->help = info == InfoRequest::Help;
@@ -120,7 +134,7 @@ std::string parseOptions(int argc, char** argv, Options* options) {
     if (!error.empty() || options->help || options->version)
         return error;
     options->bench |= options->profile;
-    return checkCombinations(*options, everyGiven, columnsGiven);
+    return checkCombinations(*options, everyGiven, columnsGiven, presetGiven);
 }
 
 const char* usageText() {
@@ -141,7 +155,13 @@ Output (any combination; paths are relative to where you run the tool):
   --frames DIR        save every frame of the range as DIR/frame-000000.png ...
   --video FILE        encode the range with ffmpeg with its slice of music.mp3, in the
                       format the name asks for: .mp4, .mov or .mkv (H.264 and AAC), .avi
-                      (H.264 and MP3) or .webm (VP9 and Opus)
+                      (H.264 and MP3) or .webm (VP9 and Opus); the sound at 48 kHz, the
+                      colours BT.709, and a chapter for each run of frames with the same
+                      active effects (MP4, MOV, MKV and WebM)
+    --preset P        web (default): ready to upload: H.264 High, a closed GOP of half a
+                      second, 2 B-frames, AAC-LC, the index first; draft: fast, for checking
+    --crf Q           quality, lower is better: 0 to 51 for H.264 (default 18 for web, 23
+                      for draft), 0 to 63 for VP9 (default 32)
   --sheet FILE.png    a contact sheet of the range, labelled with times and active effects
     --every S         one thumbnail every S seconds (default 5)
     --columns C       thumbnails per row (default 6)

@@ -1,6 +1,8 @@
 // solvane-capture's command line: what to render and where to put it.
 #pragma once
 
+#include "tools/author/capture/video_encoder.h"
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct Options {
     std::vector<ShotRequest> shots;
     std::string framesDirectory;
     std::string video;
+    VideoPreset preset = VideoPreset::Web;
+    int crf = kPresetCrf;
     std::string sheet;
     double every = 5;
     int columns = 6;

@@ -24,6 +24,14 @@ const VideoFormat* videoFormatFor(const std::string& path);
 // ".mp4, .mov, .mkv, .avi or .webm"
 std::string videoExtensions();
 
+// How the video is encoded. Web: what the video platforms ask for (H.264 High, a closed GOP
+// of half a second, two B-frames, BT.709 throughout, AAC-LC at 48 kHz, the index first);
+// draft: the same colours and sound, encoded fast, for checking.
+enum class VideoPreset { Web, Draft };
+constexpr int kPresetCrf = -1; // the preset's own quality
+// The preset named `name` ("web" or "draft"); false for any other name.
+bool videoPresetNamed(const std::string& name, VideoPreset* preset);
+
 struct VideoJob {
     std::string ffmpeg; // path of the program
     std::string output; // where ffmpeg writes (a staged temporary)
@@ -32,6 +40,9 @@ struct VideoJob {
     int width = 0, height = 0, fps = 60;
     int64_t audioStartMs = 0; // the first frame's time
     int64_t frameCount = 0;
+    VideoPreset preset = VideoPreset::Web;
+    int crf = kPresetCrf;
+    std::string chapters; // FFMETADATA text, or empty for none
 };
 
 class VideoEncoder {
@@ -51,7 +62,9 @@ private:
     pid_t pid = -1;
     int pipeFd = -1;
     std::string logPath;
+    std::string chaptersPath;
     std::string lastLogLine() const;
+    void removeScratchFiles();
 };
 
 } // namespace capture

@@ -47,8 +47,8 @@ void printProfile(std::FILE* out, const BenchFigures& figures, double frameTotal
 void printBench(std::FILE* out, const BenchFigures& figures) {
     std::fprintf(out, "Solvane frame times\n");
     std::fprintf(out, "  timeline  %s\n", figures.timeline.c_str());
-    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), kWindowWidth,
-                 kWindowHeight);
+    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), figures.width,
+                 figures.height);
     std::fprintf(out, "  range     frames %lld-%lld, %s-%s at %d fps\n",
                  static_cast<long long>(figures.firstFrame),
                  static_cast<long long>(figures.lastFrame),

@@ -14,6 +14,7 @@ namespace capture {
 struct BenchFigures {
     std::string timeline, renderer;
     int fps = 60;
+    int width = 0, height = 0;
     int64_t firstFrame = 0, lastFrame = 0, firstMs = 0, lastMs = 0;
     std::vector<double> frameMs;
     std::vector<Section> sections;

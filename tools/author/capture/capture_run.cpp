@@ -94,8 +94,8 @@ std::string Loop::startOutputs() {
     videoJob.output = outputs.stage(options.video);
     videoJob.format = videoFormatFor(options.video);
     videoJob.music = job.musicPath;
-    videoJob.width = kWindowWidth;
-    videoJob.height = kWindowHeight;
+    videoJob.width = renderer.width();
+    videoJob.height = renderer.height();
     videoJob.fps = plan.fps;
     videoJob.audioStartMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
     videoJob.frameCount = plan.rangeFrames();
@@ -116,7 +116,7 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
     if (!wanted)
         return "";
     renderer.read(&pixels);
-    const int width = kWindowWidth, height = kWindowHeight;
+    const int width = renderer.width(), height = renderer.height();
     for (; nextShot < shots.size() && shots[nextShot].frame == frame; ++nextShot) {
         std::string error = authoring::writeRgbPng(outputs.stage(shots[nextShot].path),
                                                    pixels.data(), width, height);
@@ -219,6 +219,8 @@ std::string runCapture(const CaptureJob& job, tarvo64k::Script& script, DemoRend
         figures->timeline = job.scriptPath;
         figures->renderer = renderer.rendererName();
         figures->fps = job.plan->fps;
+        figures->width = renderer.width();
+        figures->height = renderer.height();
         figures->firstFrame = job.plan->rangeFirst;
         figures->lastFrame = job.plan->rangeEnd - 1;
         figures->firstMs = FixedFrameClock::frameMilliseconds(figures->firstFrame, figures->fps);

@@ -135,7 +135,7 @@ std::string run(capture::Options options) {
 
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
-    error = renderer.open(demo.timelineText);
+    error = renderer.open(demo.timelineText, options.scale);
     // The frames follow from the timeline's end, known once the demo is built; what the
     // scenes said while loading belongs with the diagnostics of a run that goes ahead.
     if (error.empty())

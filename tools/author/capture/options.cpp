@@ -15,6 +15,7 @@ using authoring::parseSeconds;
 
 constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
 constexpr int kMaxColumns = 64;
+constexpr int kMaxScale = 3;
 constexpr int kMaxH264Crf = 51, kMaxVp9Crf = 63;
 
 // libpng writes the pictures, so a picture must be named as a PNG file.
@@ -55,6 +56,9 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     else if (name == "--fps") {
         if (!parseCount(value, 1, kMaxFps, &options->fps))
             return "--fps " + value + ": expected a whole number from 1 to 1000";
+    } else if (name == "--scale") {
+        if (!parseCount(value, 1, kMaxScale, &options->scale))
+            return "--scale " + value + ": expected 1, 2 or 3";
     } else if (name == "--from") {
         if (!parseSeconds(value, &options->from))
             return badSeconds();
@@ -114,10 +118,10 @@ std::string checkCombinations(const Options& options, bool everyGiven, bool colu
 } // namespace
 
 std::string parseOptions(int argc, char** argv, Options* options) {
-    static const authoring::OptionNames kNames = {{"--bench", "--profile"},
-                                                  {"--dir", "--script", "--fps", "--from", "--to",
-                                                   "--shot", "--frames", "--video", "--preset",
-                                                   "--crf", "--sheet", "--every", "--columns"}};
+    static const authoring::OptionNames kNames = {
+        {"--bench", "--profile"},
+        {"--dir", "--script", "--fps", "--scale", "--from", "--to", "--shot", "--frames", "--video",
+         "--preset", "--crf", "--sheet", "--every", "--columns"}};
     bool everyGiven = false, columnsGiven = false, presetGiven = false;
     InfoRequest info = InfoRequest::NoInfo;
     std::string error = authoring::readOptions(
@@ -148,6 +152,8 @@ Input:
   --dir DIR           run in the demo directory DIR (default: the current directory)
   --script FILE       read this timeline instead of DIR/script.odml
   --fps N             frames per second, 1 to 1000 (default 60)
+  --scale N           render natively at N x 800 by N x 600, N = 1, 2 or 3 (default 1):
+                      the same picture, sharper, off screen whatever the display's size
   --from S, --to S    the range in seconds, from <= t < to (default 0 and the timeline's end)
 
 Output (any combination; paths are relative to where you run the tool):

@@ -17,6 +17,7 @@ struct Options {
     std::string directory = "."; // the demo directory the scenes load from
     std::string script;          // the timeline; empty means DIR/script.odml
     int fps = 60;
+    int scale = 1; // the frame is scale x 800 by scale x 600
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // seconds; the range is from <= t < to
 

@@ -5,6 +5,7 @@
 #include "tests/recording_callback.h"
 #include "tools/author/capture/capture_plan.h"
 #include "tools/author/capture/chapters.h"
+#include "tools/author/capture/frame_pipe.h"
 #include "tools/author/capture/frame_stats.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace capture;
@@ -204,6 +207,39 @@ TEST(CaptureChapters, MetadataCoversTheVideosRangeOnly) {
     EXPECT_EQ(chapterMetadata(chapters, 5000, 6000), head + "START=0\nEND=1000\ntitle=late\n");
     EXPECT_EQ(chapterMetadata(chapters, 0, 1000), head + "START=0\nEND=1000\ntitle=intro\n");
     EXPECT_EQ(chapterMetadata({{3000, "after"}}, 0, 3000), "");
+}
+
+TEST(CaptureFramePipe, QueuesAheadOfASlowReaderInOrderAndReportsOneThatLeft) {
+    std::signal(SIGPIPE, SIG_IGN);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    FramePipe frames;
+    frames.start(fds[1]);
+    // Each frame is larger than the pipe holds, and nothing reads yet: pushes must not wait.
+    std::vector<unsigned char> frame(256 * 1024);
+    for (unsigned char i = 0; i < 4; ++i) {
+        frame.assign(frame.size(), i);
+        ASSERT_TRUE(frames.push(frame.data(), frame.size()));
+    }
+    std::vector<unsigned char> received(frame.size());
+    for (unsigned char i = 0; i < 4; ++i) {
+        size_t got = 0;
+        while (got < received.size()) {
+            const ssize_t n = read(fds[0], received.data() + got, received.size() - got);
+            ASSERT_GT(n, 0);
+            got += static_cast<size_t>(n);
+        }
+        EXPECT_EQ(received, std::vector<unsigned char>(frame.size(), i)) << "frame " << int(i);
+    }
+    EXPECT_TRUE(frames.close());
+
+    close(fds[0]); // the reader leaves
+    frames.start(fds[1]);
+    bool taken = true;
+    for (int i = 0; i < 20 && taken; ++i)
+        taken = frames.push(frame.data(), frame.size());
+    EXPECT_FALSE(taken && frames.close());
+    close(fds[1]);
 }
 
 TEST(CaptureStats, PercentilesAndSectionsFollowTheFrames) {

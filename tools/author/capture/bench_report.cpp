@@ -67,4 +67,12 @@ void printBench(std::FILE* out, const BenchFigures& figures) {
         printProfile(out, figures, overall.total);
 }
 
+void printRunTimes(std::FILE* out, const RunTimes& times) {
+    std::fprintf(out,
+                 "solvane-capture: %lld frames in %.1f s: rendering %.1f s, reading back %.1f s, "
+                 "waiting on the encoder %.1f s\n",
+                 static_cast<long long>(times.frames), times.wallMs / 1000, times.renderMs / 1000,
+                 times.readBackMs / 1000, times.encoderWaitMs / 1000);
+}
+
 } // namespace capture

@@ -11,7 +11,14 @@
 
 namespace capture {
 
+// Where a run's wall time went, whether benchmarking or not.
+struct RunTimes {
+    int64_t frames = 0;
+    double wallMs = 0, renderMs = 0, readBackMs = 0, encoderWaitMs = 0;
+};
+
 struct BenchFigures {
+    RunTimes times;
     std::string timeline, renderer;
     int fps = 60;
     int width = 0, height = 0;
@@ -23,5 +30,7 @@ struct BenchFigures {
 };
 
 void printBench(std::FILE* out, const BenchFigures& figures);
+// One line: frames, wall time, and the render, read-back and encoder-wait shares.
+void printRunTimes(std::FILE* out, const RunTimes& times);
 
 } // namespace capture

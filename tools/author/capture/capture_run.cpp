@@ -73,6 +73,9 @@ private:
     std::unique_ptr<ContactSheet> sheet;
     std::vector<unsigned char> pixels;
     std::vector<int> active;
+
+public:
+    RunTimes times;
 };
 
 std::string Loop::startOutputs() {
@@ -115,7 +118,9 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
         (nextThumbnail < plan.sheetFrames.size() && plan.sheetFrames[nextThumbnail] == frame);
     if (!wanted)
         return "";
+    Clock::time_point readStart = Clock::now();
     renderer.read(&pixels);
+    times.readBackMs += millisecondsBetween(readStart, Clock::now());
     const int width = renderer.width(), height = renderer.height();
     for (; nextShot < shots.size() && shots[nextShot].frame == frame; ++nextShot) {
         std::string error = authoring::writeRgbPng(outputs.stage(shots[nextShot].path),
@@ -174,6 +179,8 @@ std::string Loop::renderFrame(int64_t frame) {
     error = renderer.present();
     if (!error.empty())
         return error;
+    times.renderMs +=
+        millisecondsBetween(drawStart, drawEnd) + millisecondsBetween(swapStart, Clock::now());
     if (measured) {
         renderer.finishGpu();
         double frameMs =
@@ -184,6 +191,7 @@ std::string Loop::renderFrame(int64_t frame) {
 }
 
 std::string Loop::finishOutputs() {
+    times.encoderWaitMs = video.waitedMs();
     std::string error = video.finish();
     if (error.empty() && sheet)
         error = sheet->write(outputs.stage(options.sheet));
@@ -194,6 +202,7 @@ std::string Loop::finishOutputs() {
 }
 
 std::string Loop::run() {
+    const Clock::time_point start = Clock::now();
     std::string error = startOutputs();
     ProgressBar progress(plan.lastFrame + 1);
     for (int64_t frame = 0; error.empty() && frame <= plan.lastFrame; ++frame) {
@@ -204,9 +213,12 @@ std::string Loop::run() {
         progress.update(frame + 1);
     }
     progress.finish();
+    times.frames = plan.lastFrame + 1;
     if (!error.empty())
         return error;
-    return finishOutputs();
+    error = finishOutputs();
+    times.wallMs = millisecondsBetween(start, Clock::now());
+    return error;
 }
 
 } // namespace
@@ -215,6 +227,8 @@ std::string runCapture(const CaptureJob& job, tarvo64k::Script& script, DemoRend
                        OutputFiles& outputs, BenchFigures* figures) {
     Loop loop(job, script, renderer, outputs, figures);
     std::string error = loop.run();
+    if (figures)
+        figures->times = loop.times;
     if (error.empty() && figures && job.options->bench) {
         figures->timeline = job.scriptPath;
         figures->renderer = renderer.rendererName();

@@ -154,6 +154,8 @@ std::string run(capture::Options options) {
         return error;
     if (options.bench)
         capture::printBench(stdout, figures);
+    if (!options.video.empty())
+        capture::printRunTimes(stderr, figures.times);
     return "";
 }
 

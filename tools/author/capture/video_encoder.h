@@ -2,6 +2,8 @@
 // slice of the music is read by ffmpeg itself, and nothing touches a temporary frame file.
 #pragma once
 
+#include "tools/author/capture/frame_pipe.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -53,14 +55,18 @@ public:
     ~VideoEncoder();
 
     std::string start(const VideoJob& job);
-    // One frame of width x height RGB, top row first.
+    // One frame of width x height RGB, top row first: queued for ffmpeg, so this waits only
+    // when ffmpeg is several frames behind.
     std::string write(const unsigned char* rgb, size_t bytes);
+    // Milliseconds write has waited for ffmpeg.
+    double waitedMs() const { return frames.waitedMs(); }
     // Closes the pipe and waits for ffmpeg; "what failed: why" or empty.
     std::string finish();
 
 private:
     pid_t pid = -1;
     int pipeFd = -1;
+    FramePipe frames;
     std::string logPath;
     std::string chaptersPath;
     std::string lastLogLine() const;

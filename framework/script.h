@@ -5,6 +5,7 @@
 
 #include "framework/callback.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -142,9 +143,13 @@ private:
     ScriptReadListener* listener = nullptr;
 };
 
+// The largest timeline read: a real one is kilobytes, and parsing costs several times the
+// file's size in memory.
+constexpr size_t kLongestTimelineBytes = 16u << 20;
+
 // Reads the whole timeline file at `path` into `text`, so that it is read once and parsed from
-// memory. Returns 0, or the errno of the failure (EISDIR for a directory, EFBIG for a file
-// too large to be a timeline).
+// memory. Returns 0, or the errno of the failure (EISDIR for a directory, EFBIG for a file of
+// more than kLongestTimelineBytes, ENOMEM when memory runs out), or kNotARegularFile.
 int readTimelineFile(const char* path, std::string* text);
 
 } // namespace tarvo64k

@@ -1,6 +1,7 @@
 // The reader of the timeline file: a small byte scanner whose rules are the file format, so
 // keep them exact. It tells its listener what it keeps and what it drops; it never words a
 // finding itself (the tools' lint library does, for the linter and the preview).
+#include "framework/input_file.h"
 #include "framework/script.h"
 #include "framework/script_scan.h"
 
@@ -65,24 +66,7 @@ int toInt(double number) {
 // [SECTION] Reading the file
 
 int readTimelineFile(const char* path, std::string* text) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return errno;
-    text->clear();
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        // Positions are handed around as int; a timeline of 2 GiB is not one.
-        if (text->size() + got > static_cast<size_t>(INT_MAX - 2)) {
-            std::fclose(file);
-            return EFBIG;
-        }
-        text->append(chunk, got);
-    }
-    // A directory opens, but does not read.
-    int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
-    std::fclose(file);
-    return error;
+    return readRegularFile(path, kLongestTimelineBytes, text);
 }
 
 void Script::parse(const std::string& text, ScriptReadListener* readListener) {

@@ -2,13 +2,14 @@
 // buffer, bottom row first) and the loaders that upload its pictures to textures.
 #include "gfx/png_loader.h"
 
+#include "framework/input_file.h"
+
 #include <GL/gl.h>
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <sys/stat.h>
+#include <streambuf>
 
 // [SECTION] Decoding
 
@@ -193,11 +194,16 @@ void uploadToBoundTexture(const PngImage& image) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-// A directory opens for reading on Linux and then fails every read; it is no texture file.
-bool isDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+// Far above what a 1024 x 1024 picture needs, even with every optional chunk.
+constexpr size_t kMostPictureFileBytes = 64u << 20;
+
+// The file's bytes as the stream decodePng reads, without a second copy.
+class BytesBuffer : public std::streambuf {
+public:
+    explicit BytesBuffer(std::string& bytes) {
+        setg(&bytes[0], &bytes[0], &bytes[0] + bytes.size());
+    }
+};
 
 } // namespace
 
@@ -206,11 +212,13 @@ bool loadPng(std::string fileName) {
     std::fputs(fileName.c_str(), stderr);
     std::fputs("\n", stderr);
 
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.good() || isDirectory(fileName)) {
+    std::string bytes;
+    if (tarvo64k::readRegularFile(fileName.c_str(), kMostPictureFileBytes, &bytes) != 0) {
         std::fputs("Couldn't open the texture file\n", stderr);
         return false;
     }
+    BytesBuffer buffer(bytes);
+    std::istream file(&buffer);
     PngImage image;
     const PngStatus status = decodePng(file, image);
     if (status != PngStatus::kDecoded) {

@@ -4,6 +4,8 @@
 
 #include "host/demo_player.h"
 
+#include "framework/input_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -66,7 +68,8 @@ DemoPlayer player(script);
 std::string readTimelineOrExit(const char* file) {
     std::string text;
     if (int error = tarvo64k::readTimelineFile(file, &text)) {
-        std::fprintf(stderr, "%s: cannot read the timeline: %s\n", file, std::strerror(error));
+        std::fprintf(stderr, "%s: cannot read the timeline: %s\n", file,
+                     tarvo64k::inputErrorText(error));
         exitDemo();
     }
     return text;

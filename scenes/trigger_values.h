@@ -41,7 +41,7 @@ public:
     bool means(const char* keyword) const;
 
 private:
-    const SceneInfo& scene;
-    const TriggerInfo* info; // null: the scene ignores a trigger of this name
+    [[maybe_unused]] const SceneInfo& scene; // read by the asserts only
+    const TriggerInfo* info;                 // null: the scene ignores a trigger of this name
     const std::string& value;
 };

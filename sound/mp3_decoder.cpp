@@ -1,6 +1,7 @@
 // MP3 decoding through libmpg123, reading the file itself as it goes (nothing is loaded whole).
 #include "sound/mp3_decoder.h"
 
+#include "framework/input_file.h"
 #include "sound/sound.h"
 
 #include <mpg123.h>
@@ -38,6 +39,9 @@ bool looksLikeMp3(const unsigned char* header, ssize_t size) {
 // The smallest frame any MP3 can have (8 kbit/s at 24 kHz, MPEG-2.5 layer III) is 24 bytes.
 constexpr int64_t kSmallestFrameBytes = 24;
 constexpr size_t kHeadBytes = 4096;
+// Hours of music at the highest bitrate; opening scans the whole file, so a bigger one would
+// hold the start-up for minutes.
+constexpr off_t kLongestMusicBytes = off_t(512) << 20;
 
 uint32_t bigEndian32(const unsigned char* bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
@@ -75,12 +79,13 @@ Mp3Decoder::~Mp3Decoder() {
 }
 
 int Mp3Decoder::open(const char* path, int framesPerSecond) {
-    file = ::open(path, O_RDONLY | O_CLOEXEC);
+    int why = 0;
+    file = tarvo64k::openRegularFile(path, &why);
     if (file < 0) {
-        return openError(errno);
+        return openError(why);
     }
     struct stat status;
-    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(file, &status) != 0 || status.st_size > kLongestMusicBytes) {
         return kFileLoadFailed;
     }
     int error = MPG123_OK;

@@ -1,16 +1,24 @@
 // The author tools' shared pieces that need no window: the fixed clock's arithmetic and the
 // one check of a demo directory, whose messages every tool prints.
 #include "host/demo_player.h"
+#include "tests/process_runner.h"
 #include "tools/lib/authoring/command_line.h"
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
+#include "tools/lib/png/png_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace authoring;
 
@@ -44,6 +52,44 @@ TEST(FrameClock, CommandLineSecondsBecomeWholeMilliseconds) {
     EXPECT_EQ(formatClock(65250), "1:05.250");
 }
 
+TEST(SafeOutput, NoInputIsWrittenOverAndAFailedWriteLeavesNoTrace) {
+    const std::string root = makeTemporaryDirectory("solvane-output");
+    ASSERT_EQ(chdir(root.c_str()), 0);
+    ASSERT_EQ(mkdir("data", 0755), 0);
+    for (const char* input : {"script.odml", "music.mp3", "data/1.png"})
+        writeFile(input, "input");
+    ASSERT_EQ(symlink("data/1.png", "link.png"), 0);
+    const std::string timeline = root + "/script.odml";
+    EXPECT_EQ(refuseDemoInput(root + "/link.png", timeline),
+              root + "/link.png: is the demo's picture data/1.png; not written over");
+    for (const char* input : {"./script.odml", "music.mp3", "data/../data"})
+        EXPECT_NE(refuseDemoInput(input, timeline), "") << input;
+    EXPECT_EQ(refuseDemoInput("new.png", timeline), "");
+
+    // A frame of noise cannot be compressed under the file size limit: the write fails.
+    std::vector<unsigned char> noise(800 * 600 * 3);
+    std::mt19937 random(27);
+    for (unsigned char& byte : noise)
+        byte = static_cast<unsigned char>(random());
+    auto writeShot = [&](const std::string& path) {
+        return writeRgbPng(path, noise.data(), 800, 600);
+    };
+    writeFile("shot.png", "earlier");
+    rlimit was;
+    getrlimit(RLIMIT_FSIZE, &was);
+    rlimit small = {16384, was.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string failed = writeAtomically("shot.png", writeShot);
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_EQ(failed, "shot.png: File too large");
+    EXPECT_TRUE(readFile("shot.png") == "earlier");
+    EXPECT_EQ(writeAtomically("shot.png", writeShot), "");
+    EXPECT_TRUE(readFile("shot.png").compare(0, 4, "\x89PNG") == 0);
+    EXPECT_EQ(runCommand("test $(ls -A | wc -l) = 5"), 0) << "a temporary left behind";
+    ASSERT_EQ(runCommand("rm -rf '" + root + "'"), 0);
+}
+
 TEST(DemoDirectory, OneCheckRefusesInOneLineAndReadsTheTimelineOnce) {
     char made[] = "/tmp/solvane-demo-XXXXXX";
     ASSERT_NE(mkdtemp(made), nullptr);
@@ -58,6 +104,12 @@ TEST(DemoDirectory, OneCheckRefusesInOneLineAndReadsTheTimelineOnce) {
     EXPECT_EQ(openDemoDirectory(root, "", &demo),
               root + "/script.odml: cannot read the timeline: Is a directory");
     ASSERT_EQ(rmdir((root + "/script.odml").c_str()), 0);
+    int writer = makeSilentFifo(root + "/script.odml");
+    ASSERT_GE(writer, 0);
+    EXPECT_EQ(openDemoDirectory(root, "", &demo),
+              root + "/script.odml: cannot read the timeline: not a regular file");
+    close(writer);
+    ASSERT_EQ(unlink((root + "/script.odml").c_str()), 0);
     std::ofstream(root + "/script.odml") << "<effect start=\"0\" end=\"1\" name=\"fade\"/>";
 
     ASSERT_EQ(chdir("/"), 0);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <string>
 #include <unistd.h>
@@ -148,6 +149,18 @@ TEST(CapturePlan, RangeIsHalfOpenAndTimesPastTheEndAreRefused) {
     EXPECT_EQ(plan.shots[0].frame, 90) << "3.000 s is the end, which still runs";
     shots.shots = {{3.001, "after.png"}};
     EXPECT_NE(makePlan(shots, 3.0f, &plan), "");
+
+    // An endless timeline ends where seconds lose the millisecond: no 20-day plans, however
+    // far the time asked for (2^32 ms is where 32-bit milliseconds wrap to 0).
+    for (double far : {4294967.296, 1e300}) {
+        shots.shots = {{far, "far.png"}};
+        EXPECT_NE(makePlan(shots, HUGE_VALF, &plan).find("beyond the timeline's end (16384"),
+                  std::string::npos);
+    }
+    shots.shots = {{16384, "last.png"}};
+    ASSERT_EQ(makePlan(shots, 1e30f, &plan), "");
+    EXPECT_EQ(plan.lastFrame, 16384 * 30);
+    EXPECT_NE(makePlan(Options(), std::nanf(""), &plan), "") << "a NaN end";
 }
 
 TEST(CapturePlan, SheetTakesAFrameEveryStepOfTheRange) {
@@ -196,6 +209,9 @@ TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
     EXPECT_EQ(describeEffects(names, active), "two, (no scene)") << "start in, end out";
     activeEffects(script, 3.0f, &active);
     EXPECT_EQ(describeEffects(names, active), "(nothing)");
+    // A bench row names a few, however many effects paint at once.
+    EXPECT_EQ(describeEffects(std::vector<std::string>(3000000, "x"), std::vector<int>(3000000)),
+              "x, x, x, x, x, x, x, x and 2999992 more");
 }
 
 TEST(CaptureChapters, MetadataCoversTheVideosRangeOnly) {

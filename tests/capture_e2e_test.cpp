@@ -279,6 +279,13 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
     expectRefused({"--script", "missing.odml", "--bench"}, "a missing timeline");
     expectRefused({"--shot", "0.5:same.png", "--shot", "1:same.png"}, "one file named twice");
     expectRefused({"--shot", "0.5:a.jpg"}, "a picture that is no PNG");
+    runCommand("cd '" + directory + "' && touch data/1.png && ln -s data/1.png link.png");
+    expectRefused({"--shot", "0.5:link.png"}, "a link to a picture");
+    EXPECT_NE(errors.find("link.png: is the demo's picture data/1.png"), std::string::npos);
+    writeFile(path("x.png"), kTimeline);
+    expectRefused({"--script", "x.png", "--sheet", "x.png"}, "the timeline as the sheet");
+    EXPECT_EQ(readFile(path("x.png")), kTimeline);
+    runCommand("cd '" + directory + "' && rm link.png x.png data/1.png");
     expectRefused({"--bogus"}, "an unknown option");
     EXPECT_EQ(errors, "solvane-capture: unknown option --bogus (see --help)\n");
     // Refused at once, or (as root, whom access() lets write anywhere) when the shot is saved.
@@ -294,6 +301,13 @@ TEST_F(CaptureEndToEnd, BadInputFailsInOneLineAndLeavesNoFile) {
     EXPECT_FALSE(exists(path("late.png")));
     EXPECT_FALSE(exists(path("new-frames")));
 
+    int writer = makeSilentFifo(path("music.mp3")); // one that never writes
+    expectRefused({"--video", "v.mp4"}, "a FIFO as the music");
+    EXPECT_NE(errors.find("music.mp3: cannot read the music for the video: not a regular file"),
+              std::string::npos)
+        << errors;
+    close(writer);
+    unlink(path("music.mp3").c_str());
     writeFile(path("music.mp3"), "not played");
     EXPECT_EQ(runCommand("cd '" + directory + "' && PATH=/nonexistent '" + kCapture +
                          "' --video v.mp4 2>err.txt"),
@@ -467,14 +481,33 @@ TEST_F(CaptureEndToEnd, SignalsStopTheRunWithTheirOwnStatus) {
     const std::string last = "\nsolvane-capture: interrupted\n";
     const std::string errors = tool.errors();
     EXPECT_EQ(errors.substr(errors.size() - std::min(errors.size(), last.size())), last) << errors;
+
+    // While the video is being finished, by an ffmpeg that takes its time over it.
+    writeFile(path("script.odml"), kTimeline);
+    writeFile(path("music.mp3"), "not read");
+    ASSERT_EQ(mkdir(path("bin").c_str(), 0755), 0);
+    writeFile(path("bin/ffmpeg"), "#!/bin/sh\ncat >/dev/null\ntouch finishing\nexec sleep 60\n");
+    ASSERT_EQ(chmod(path("bin/ffmpeg").c_str(), 0755), 0);
+    const std::string searched = std::getenv("PATH");
+    setenv("PATH", (path("bin") + ":" + searched).c_str(), 1);
+    ChildProcess finishing;
+    ASSERT_TRUE(finishing.start(kCapture, {"--video", "v.mp4", "--fps", "10"}, directory));
+    setenv("PATH", searched.c_str(), 1);
+    for (int waited = 0; waited < 600 && !exists(path("finishing")); ++waited)
+        usleep(100000);
+    finishing.signal(SIGTERM);
+    EXPECT_EQ(finishing.wait(30), 143) << finishing.errors();
+    EXPECT_NE(runCommand("ls -A '" + directory + "' | grep -q v.mp4"), 0) << "nothing left";
 }
 
 TEST_F(CaptureEndToEnd, ALostDisplayStopsTheRunAndLeavesNoFile) {
     writeFile(path("script.odml"), "<effect start=\"0\" end=\"600\" name=\"background\"/>\n");
+    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), mp3tone::ToneOptions()));
     servers::PrivateXvfb display;
     ASSERT_EQ(display.start(), "");
     ChildProcess tool;
-    ASSERT_TRUE(tool.start(kCapture, {"--fps", "1000", "--frames", "frames"}, directory));
+    ASSERT_TRUE(tool.start(kCapture, {"--fps", "1000", "--frames", "frames", "--video", "v.mp4"},
+                           directory));
     const std::string framesWritten = "ls -A '" + path("frames") + "' 2>/dev/null | grep -q .";
     for (int waited = 0; waited < 600 && runCommand(framesWritten) != 0; ++waited)
         usleep(100000);
@@ -484,6 +517,14 @@ TEST_F(CaptureEndToEnd, ALostDisplayStopsTheRunAndLeavesNoFile) {
               std::string::npos)
         << tool.errors();
     EXPECT_FALSE(exists(path("frames"))) << "the frames it made are gone";
+    usleep(500000); // for an ffmpeg left running to write what it had
+    EXPECT_EQ(runCommand("test \"$(ls -A '" + directory +
+                         "' | tr '\\n' ' ')\" = "
+                         "'data music.mp3 script.odml stderr.txt stdout.txt '"),
+              0)
+        << "left behind: " << readFile(path("stdout.txt"));
+    EXPECT_NE(runCommand("pgrep -f '[f]fmpeg.*" + directory + "' >/dev/null"), 0)
+        << "ffmpeg still runs";
 }
 
 TEST_F(CaptureEndToEnd, SheetAndProfileCoverTheRange) {

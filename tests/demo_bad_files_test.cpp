@@ -8,6 +8,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,20 +45,47 @@ TEST_F(DemoBadFiles, UnreadableTimelinesFailAndEmptyOnesEndTheDemoAtItsFirstFram
     }
 }
 
-TEST_F(DemoBadFiles, FiftyMegabytesOfTagsAreReadToTheLastOne) {
-    // Half a million effects of a scene that does not exist, then the one that ends last:
-    // the demo runs until that one's end, so the whole file was read.
+TEST_F(DemoBadFiles, FifosInPlaceOfItsFilesAreRefusedNotWaitedOn) {
+    // Each FIFO has a writer that never writes; the deadline is the harness's, not a check.
+    const std::string tone = readFile(path("music.mp3"));
+    struct Case {
+        const char* file;
+        int status;
+        const char* said;
+    };
+    ASSERT_EQ(mkdir(path("data").c_str(), 0755), 0);
+    for (const Case& fifo :
+         {Case{"script.odml", 1, "script.odml: cannot read the timeline: not a regular file\n"},
+          Case{"music.mp3", 1, "music.mp3: cannot open the music: cannot read it\n"},
+          Case{"data/1.png", 0, "loading data/1.png\nCouldn't open the texture file\n"}}) {
+        writeFile(path("script.odml"), "<effect start=\"0\" end=\"0.5\" name=\"twister\"/>\n");
+        writeFile(path("music.mp3"), tone);
+        unlink(path(fifo.file).c_str());
+        int writer = makeSilentFifo(path(fifo.file));
+        ASSERT_GE(writer, 0);
+        EXPECT_EQ(runToTheEnd(30), fifo.status) << fifo.file << "\n" << demo.errors();
+        EXPECT_NE(demo.errors().find(fifo.said), std::string::npos) << demo.errors();
+        close(writer);
+        unlink(path(fifo.file).c_str());
+    }
+}
+
+TEST_F(DemoBadFiles, SixteenMegabytesOfTagsAreReadToTheLastOneAndMoreAreRefused) {
+    // About 150,000 effects of a scene that does not exist, then the one that ends last: the demo
+    // runs until that one's end, so the whole file was read.
     const std::string tag = "<effect start=\"0.1\" end=\"0.5\" name=\"nothing\">"
                             "<trigger start=\"0.2\" name=\"mode\" value=\"in\"/></effect>\n";
+    const std::string last = "<effect start=\"0\" end=\"2.5\" name=\"fade\"/>\n";
     std::string timeline;
-    timeline.reserve(50u << 20);
-    while (timeline.size() + tag.size() < (50u << 20))
+    while (timeline.size() + tag.size() + last.size() <= (16u << 20))
         timeline += tag;
-    timeline += "<effect start=\"0\" end=\"2.5\" name=\"fade\"/>\n";
-    writeFile(path("script.odml"), timeline);
-
+    writeFile(path("script.odml"), timeline + last);
     EXPECT_EQ(runToTheEnd(300), 0) << demo.output() << demo.errors();
     EXPECT_GE(demo.secondsSinceStart(), 2.5);
+
+    writeFile(path("script.odml"), timeline + last + tag);
+    EXPECT_EQ(runToTheEnd(), 1);
+    EXPECT_EQ(demo.errors(), "script.odml: cannot read the timeline: File too large\n");
 }
 
 TEST_F(DemoBadFiles, DamagedPicturesAreReportedAndTheScenesDrawWithoutThem) {

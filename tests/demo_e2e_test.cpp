@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -71,6 +75,35 @@ TEST_F(DemoEndToEnd, EscapeClickCloseAndStopSignalsEndTheDemo) {
         bool saidExiting = run.output().find("Exiting sanely...\n") != std::string::npos;
         EXPECT_EQ(saidExiting, what == "close") << what;
     }
+}
+
+// A display server that accepts the connection and never answers: the demo waits inside
+// Xlib, where no stop flag is looked at, and a stop signal must still end it.
+TEST_F(DemoEndToEnd, AStopSignalEndsADemoBlockedOnASilentServer) {
+    int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int display = 90;
+    for (; display < 200; ++display) {
+        address.sin_port = htons(static_cast<uint16_t>(6000 + display)); // X's TCP ports
+        if (bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            break;
+    }
+    ASSERT_EQ(listen(server, 1), 0);
+    const std::string shown = std::getenv("DISPLAY");
+    setenv("DISPLAY", ("127.0.0.1:" + std::to_string(display)).c_str(), 1);
+    writeFile(directory + "/script.odml", timelineOf(60));
+    startDemo();
+    setenv("DISPLAY", shown.c_str(), 1);
+    pollfd waiting = {server, POLLIN, 0};
+    ASSERT_EQ(poll(&waiting, 1, 20000), 1) << "the demo never connected";
+    int connection = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
+    usleep(200000);
+    demo.signal(SIGTERM);
+    EXPECT_EQ(demo.wait(30), 128 + SIGTERM) << demo.output() << demo.errors();
+    close(connection);
+    close(server);
 }
 
 TEST_F(DemoEndToEnd, ResizePrintsOnceAndMovesAndStrangeMessagesAreHarmless) {

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,6 +76,36 @@ TEST_F(OdmlLint, ExitStatusSaysCleanWarnedOrUnreadable) {
     EXPECT_EQ(lint("--bogus clean.odml").status, 2);
     EXPECT_EQ(lint("").status, 2);
     EXPECT_EQ(lint("--music nothing.mp3 clean.odml").status, 2);
+
+    // Named FIFOs that nobody writes to: refused at once, not waited on.
+    int timelineWriter = makeSilentFifo(directory + "/fifo.odml");
+    ASSERT_GE(timelineWriter, 0);
+    ASSERT_EQ(mkfifo((directory + "/music.mp3").c_str(), 0644), 0); // with no writer at all
+    LintRun fifo = lint("fifo.odml clean.odml");
+    EXPECT_EQ(fifo.status, 2);
+    expectFound(fifo.err, {"odml-lint: cannot read fifo.odml: not a regular file\n",
+                           "odml-lint: clean.odml: times not checked against music.mp3: not a "
+                           "regular file\n"});
+    close(timelineWriter);
+    unlink((directory + "/music.mp3").c_str());
+
+    // A timeline past any real one's size is refused in one line, from a file or a pipe.
+    write("big.odml", std::string((16u << 20) + 1, ' '));
+    LintRun big = lint("big.odml");
+    EXPECT_EQ(big.status, 2);
+    EXPECT_EQ(big.err, "odml-lint: cannot read big.odml: File too large\n");
+    EXPECT_EQ(lint("- <big.odml").err, "odml-lint: cannot read <stdin>: File too large\n");
+#ifndef __SANITIZE_ADDRESS__ // which reserves more address space than the limit below
+    // A million effects within the size limit, with too little memory to hold them.
+    std::string many;
+    while (many.size() < (15u << 20))
+        many += "<effect name=\"x\"/>";
+    write("many.odml", many);
+    EXPECT_EQ(runCommand("cd '" + directory +
+                         "' && ulimit -v 100000 && '" ODML_LINT_PATH "' many.odml 2>err.txt"),
+              2);
+    EXPECT_EQ(readFile(directory + "/err.txt"), "odml-lint: many.odml: out of memory\n");
+#endif
 
     LintRun piped = lint("- <warned.odml");
     EXPECT_EQ(piped.status, 1);
@@ -196,7 +227,9 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
                         "</effect>\n"
                         "<effect start=\"0\" end=\"9\" name=\"render2texture\"/>\n"
                         "<effect start=\"1\" end=\"2\" name=\"tfly\"/>\n"
-                        "<effect start=\"8.5\" end=\"12\" name=\"endcube\"/>\n");
+                        "<effect start=\"8.5\" end=\"12\" name=\"endcube\"/>\n"
+                        "<effect start=\"0\" end=\"1e999\" name=\"lines\"/>\n"
+                        "<effect start=\"-1e30\" end=\"1\" name=\"lines\"/>\n");
     LintRun run = lint("logic.odml");
     expectFound(
         run.err,
@@ -207,7 +240,10 @@ TEST_F(OdmlLint, TimelineLogicWarnings) {
          "logic.odml:3:1: warning: trigger can never fire: it is due 4 s into an effect of 4 s\n",
          "logic.odml:4:1: warning: only 3 of 5 repetitions are due before the effect ends\n",
          "logic.odml:5:20: warning: scene 'crash' does not act on trigger 'colour' (did you "
-         "mean 'color'?)\n"});
+         "mean 'color'?)\n",
+         "logic.odml:10:1: warning: effect ends at inf s, beyond 16384 s (4:33:04), past which "
+         "seconds lose the millisecond; the preview and the capture stop there\n",
+         "logic.odml:11:1: warning: effect starts at -1e+30 s, beyond 16384 s"});
     for (const char* clean : {"logic.odml:8:", "logic.odml:9:"}) // a capture active at the start
         EXPECT_EQ(run.err.find(clean), std::string::npos) << run.err;
 }

@@ -168,6 +168,13 @@ TEST_F(PreviewProtocol, SeeksShowTheFramesOfAStraightRunAndAPauseHoldsIt) {
     EXPECT_EQ(preview.ask("time"), "ok 1.500");
     EXPECT_EQ(preview.ask("seek soon"), "error: seek needs a time in seconds, e.g. seek 61.5");
     EXPECT_EQ(preview.ask("fly"), "error: unknown command 'fly'");
+    EXPECT_EQ(preview.ask(std::string(100000, 'x')),
+              "error: line longer than 8192 bytes; dropped to its end");
+    EXPECT_EQ(preview.ask("time"), "ok 1.500") << "one answer for the long line, then on";
+    ASSERT_EQ(symlink("script.odml", (directory + "/link.png").c_str()), 0);
+    EXPECT_EQ(preview.ask("shot link.png"),
+              "error: link.png: is the demo's timeline; not written over");
+    EXPECT_EQ(readFile(directory + "/script.odml"), kTimeline);
     EXPECT_EQ(preview.ask("quit"), "ok");
     EXPECT_EQ(preview.finish(), 0);
 }
@@ -198,6 +205,11 @@ TEST_F(PreviewProtocol, AnEditedTimelineShowsAtOnceAndARemovedOneIsKept) {
     EXPECT_EQ(preview.ask("reload").rfind("error: ", 0), 0u);
     EXPECT_TRUE(pixels(shot(preview, "kept")) == after);
     EXPECT_EQ(preview.ask("effects"), "ok particles crash");
+
+    // An end of infinity still leaves a timeline to seek in.
+    writeFile(directory + "/script.odml", "<effect start=\"0\" end=\"1e999\" name=\"fade\"/>");
+    EXPECT_EQ(preview.ask("reload").rfind("ok", 0), 0u);
+    EXPECT_EQ(preview.ask("seek 10"), "ok 10.000");
 }
 
 TEST_F(PreviewProtocol, ADisplayComingUpLateIsWaitedForAndALostOneEndsItWithAMessage) {

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -127,6 +128,12 @@ std::string makeTemporaryDirectory(const std::string& stem) {
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+int makeSilentFifo(const std::string& path) {
+    if (mkfifo(path.c_str(), 0644) != 0)
+        return -1;
+    return open(path.c_str(), O_RDWR | O_CLOEXEC); // on Linux, opens without a reader
 }
 
 std::string readFile(const std::string& path) {

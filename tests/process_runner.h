@@ -38,3 +38,6 @@ int runCommand(const std::string& command);
 std::string makeTemporaryDirectory(const std::string& stem);
 void writeFile(const std::string& path, const std::string& text);
 std::string readFile(const std::string& path);
+// Makes a FIFO at `path` and holds it open for writing without ever writing: a reader that
+// waits for data waits for ever. Returns the writer's descriptor (close-on-exec), or -1.
+int makeSilentFifo(const std::string& path);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 using sound::Mp3Decoder;
@@ -144,6 +145,10 @@ TEST(Mp3Decoder, AnInfoFrameClaimingMoreFramesThanTheFileHoldsIsIgnored) {
     size_t played = decodeAll(claimed).size() / 2;
     EXPECT_GE(played, size_t(honest.length()));
     EXPECT_LT(played, size_t(honest.length()) + 3 * 1152); // plus the encoder's delay and padding
+
+    // Music past any soundtrack's size is refused before the whole file is scanned.
+    ASSERT_EQ(truncate(path.c_str(), (off_t(512) << 20) + 1), 0); // sparse: nothing written
+    EXPECT_EQ(Mp3Decoder().open(path.c_str(), kRate), sound::kFileLoadFailed);
 }
 
 // An ID3v2 header declaring `size` bytes of tag after it (sizes are 7 bits a byte).

@@ -219,5 +219,7 @@ TEST(SoundSync, KilledServerLeavesTheClockOnRealTimeUntilItIsBackAndInStep) {
     EXPECT_LT(figures.musicBackMs - figures.sinkBackMs, 1000);
     EXPECT_GE(figures.clicksAfterReturn, 2);
     EXPECT_FALSE(figures.clockLeftServer);
-    EXPECT_LT(figures.longestStandMs, 25) << "the picture did not wait for the music";
+    // A clock that waits for the music at the rejoin stands 50 ms and more; on a loaded machine
+    // an underrun makes the heard music itself stand about 30 ms, which the clock must follow.
+    EXPECT_LT(figures.longestStandMs, 40) << "the picture did not wait for the music";
 }

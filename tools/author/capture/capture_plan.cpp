@@ -57,6 +57,7 @@ std::string planSheet(const Options& options, Plan* plan) {
 std::string makePlan(const Options& options, float timelineEnd, Plan* plan) {
     *plan = Plan();
     plan->fps = options.fps;
+    timelineEnd = authoring::usableTimelineEnd(timelineEnd);
     if (!(timelineEnd > 0))
         return "the timeline has no effect that ends after 0 s: nothing to render";
 

@@ -1,6 +1,7 @@
 // Sheet layout and lettering.
 #include "tools/author/capture/contact_sheet.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -125,7 +126,11 @@ void ContactSheet::drawLabel(double x, double y, const std::string& time,
 
 std::string ContactSheet::write(const std::string& path) {
     cairo_surface_flush(sheet);
+    errno = 0;
     cairo_status_t status = cairo_surface_write_to_png(sheet, path.c_str());
+    // cairo words a full disk as a "write error"; the errno says which.
+    if (status == CAIRO_STATUS_WRITE_ERROR && errno != 0)
+        return path + ": " + std::strerror(errno);
     if (status != CAIRO_STATUS_SUCCESS)
         return path + ": " + cairo_status_to_string(status);
     return "";

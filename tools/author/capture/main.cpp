@@ -1,6 +1,7 @@
 // solvane-capture: renders the demo offline on a fixed clock into pictures, a video, a
 // contact sheet or frame-time figures. Plays the demo through the demo player in the host's
 // window.
+#include "framework/input_file.h"
 #include "host/demo.h"
 #include "sound/mp3_decoder.h"
 #include "tools/author/capture/capture_plan.h"
@@ -12,6 +13,7 @@
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/servers/private_servers.h"
 
@@ -19,8 +21,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -40,10 +44,11 @@ void installSignals() {
 }
 
 std::string checkReadable(const std::string& path, const char* what) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return path + ": cannot read " + what + ": " + std::strerror(errno);
-    std::fclose(file);
+    int why = 0;
+    int file = tarvo64k::openRegularFile(path.c_str(), &why);
+    if (file < 0)
+        return path + ": cannot read " + what + ": " + tarvo64k::inputErrorText(why);
+    close(file);
     return "";
 }
 
@@ -86,8 +91,24 @@ void warnIfPastTheMusic(const capture::CaptureJob& job) {
                      authoring::formatClock(musicMs).c_str());
 }
 
+// Run inside the demo directory, once its timeline is known.
+std::string refuseDemoInputs(const capture::Options& options, const std::string& timelinePath) {
+    std::vector<std::string> outputs = {options.sheet, options.video, options.framesDirectory};
+    for (const capture::ShotRequest& shot : options.shots)
+        outputs.push_back(shot.path);
+    for (const std::string& output : outputs) {
+        std::string error = output.empty() ? "" : authoring::refuseDemoInput(output, timelinePath);
+        if (!error.empty())
+            return error;
+    }
+    return "";
+}
+
 std::string checkOutputs(const capture::Options& options, const std::string& directory,
                          capture::CaptureJob* job, capture::OutputFiles* outputs) {
+    std::string refused = refuseDemoInputs(options, job->scriptPath);
+    if (!refused.empty())
+        return refused;
     for (const capture::ShotRequest& shot : options.shots) {
         std::string error = authoring::checkWritable(shot.path);
         if (!error.empty())
@@ -146,6 +167,9 @@ std::string run(capture::Options options) {
             warnIfPastTheMusic(job);
         error = capture::runCapture(job, script, renderer, outputs, &figures);
     }
+    // A signal while the video was finished or the sheet written keeps the outputs unnamed too.
+    if (error.empty() && capture::interrupted)
+        error = "interrupted";
     error = outputs.inFinalNames(error);
     renderer.close();
     if (error.empty())
@@ -171,7 +195,11 @@ int main(int argc, char** argv) {
     }
     if (error.empty()) {
         installSignals();
-        error = run(options);
+        try {
+            error = run(options); // its staged outputs are removed as the stack unwinds
+        } catch (const std::bad_alloc&) {
+            error = "out of memory";
+        }
     }
     if (error.empty())
         return 0;

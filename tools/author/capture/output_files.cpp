@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +33,20 @@ std::string OutputFiles::stage(const std::string& finalPath) {
 }
 
 std::string OutputFiles::commit() {
+    // On disk before any takes its name. One sync per directory rather than one per file: a
+    // run may stage thousands of frames.
+    std::set<std::string> synced;
+    for (const Staged& file : staged) {
+        const std::string where = directoryOf(file.temporary);
+        if (!synced.insert(where).second)
+            continue;
+        int directory = open(where.c_str(), O_RDONLY | O_CLOEXEC);
+        int error = directory < 0 || syncfs(directory) != 0 ? errno : 0;
+        if (directory >= 0)
+            close(directory);
+        if (error)
+            return file.final + ": " + std::strerror(error);
+    }
     for (size_t i = 0; i < staged.size(); ++i) {
         if (std::rename(staged[i].temporary.c_str(), staged[i].final.c_str()) != 0) {
             std::string error = staged[i].final + ": " + std::strerror(errno);

@@ -2,6 +2,7 @@
 // in a log file, whose last line explains a failure.
 #include "tools/author/capture/video_encoder.h"
 
+#include "tools/author/capture/capture_run.h"
 #include "tools/lib/authoring/file_paths.h"
 
 #include <algorithm>
@@ -209,11 +210,15 @@ std::string VideoEncoder::finish() {
     close(pipeFd);
     pipeFd = -1;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    // A stop signal while ffmpeg finishes a long video stops ffmpeg too, rather than waiting.
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR)
+        if (interrupted)
+            kill(pid, SIGTERM);
     pid = -1;
     std::string error;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (interrupted)
+        error = "interrupted";
+    else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         error = "ffmpeg failed: " + lastLogLine();
     else if (!delivered)
         error = "ffmpeg stopped taking frames: " + lastLogLine();

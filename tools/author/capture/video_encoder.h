@@ -60,7 +60,8 @@ public:
     std::string write(const unsigned char* rgb, size_t bytes);
     // Milliseconds write has waited for ffmpeg.
     double waitedMs() const { return frames.waitedMs(); }
-    // Closes the pipe and waits for ffmpeg; "what failed: why" or empty.
+    // Closes the pipe and waits for ffmpeg, or stops it on a stop signal (capture::interrupted);
+    // "what failed: why", "interrupted" or empty.
     std::string finish();
 
 private:

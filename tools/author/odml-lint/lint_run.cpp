@@ -2,6 +2,7 @@
 // what the demo reads, and the scene list. The findings come from the shared lint library.
 #include "tools/author/odml-lint/lint_run.h"
 
+#include "framework/input_file.h"
 #include "tools/author/odml-lint/lint_report.h"
 #include "tools/lib/lint/timeline_lint.h"
 
@@ -10,7 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
-#include <iterator>
 
 using tarvo64k::Effect;
 using tarvo64k::Script;
@@ -102,7 +102,13 @@ double musicBeside(const std::string& path, const std::string& shown, FILE* warn
 int readInput(const std::string& path, std::string* text) {
     if (path != "-")
         return tarvo64k::readTimelineFile(path.c_str(), text);
-    text->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    char chunk[65536];
+    text->clear();
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+        text->append(chunk, static_cast<size_t>(std::cin.gcount()));
+        if (text->size() > tarvo64k::kLongestTimelineBytes)
+            return EFBIG;
+    }
     return std::cin.bad() ? EIO : 0;
 }
 
@@ -114,7 +120,7 @@ LintStatus lintTimeline(const std::string& path, const LintOptions& options, FIL
     std::string text;
     if (int error = readInput(path, &text)) {
         std::fprintf(warnings, "odml-lint: cannot read %s: %s\n", shown.c_str(),
-                     std::strerror(error));
+                     tarvo64k::inputErrorText(error));
         return kLintErrors;
     }
     double music =

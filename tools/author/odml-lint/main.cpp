@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,12 @@ int main(int argc, char** argv) {
 
     int status = kLintClean;
     for (const char* file : files) {
-        LintStatus result = lintTimeline(file, options, stderr, stdout);
+        LintStatus result = kLintErrors;
+        try {
+            result = lintTimeline(file, options, stderr, stdout);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "odml-lint: %s: out of memory\n", file);
+        }
         if (result > status)
             status = result;
     }

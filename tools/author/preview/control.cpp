@@ -4,12 +4,15 @@
 #include "tools/lib/authoring/command_line.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <unistd.h>
 
 namespace preview {
 
 std::string parseCommand(const std::string& line, Command* command) {
+    if (line == kTooLongLine)
+        return "line longer than " + std::to_string(kLongestLine) + " bytes; dropped to its end";
     std::istringstream words(line);
     std::string verb, argument, extra;
     words >> verb;
@@ -50,31 +53,51 @@ std::string parseCommand(const std::string& line, Command* command) {
 
 bool LineReader::poll() {
     char buffer[4096];
-    for (;;) {
-        if (ended)
-            break;
+    for (int reads = 0; !ended && reads < 16; ++reads) {
         ssize_t got = read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            pending.append(buffer, static_cast<size_t>(got));
+            take(buffer, static_cast<size_t>(got));
             continue;
         }
-        if (got == 0)
-            ended = true; // a last line without its newline still counts
-        else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             ended = true;
         break;
     }
-    if (ended && !pending.empty() && pending.back() != '\n')
-        pending += '\n';
-    return !ended || !pending.empty();
+    if (ended && !partial.empty()) { // a last line without its newline still counts
+        lines.push_back(partial);
+        partial.clear();
+    }
+    return !ended || !lines.empty();
+}
+
+void LineReader::take(const char* bytes, size_t count) {
+    const char* end = bytes + count;
+    while (bytes < end) {
+        const char* newline =
+            static_cast<const char*>(std::memchr(bytes, '\n', static_cast<size_t>(end - bytes)));
+        const char* stop = newline ? newline : end;
+        if (!dropping)
+            partial.append(bytes, static_cast<size_t>(stop - bytes));
+        if (partial.size() > kLongestLine) {
+            lines.push_back(kTooLongLine);
+            partial.clear();
+            dropping = true;
+        }
+        if (newline) {
+            if (!dropping)
+                lines.push_back(partial);
+            partial.clear();
+            dropping = false;
+        }
+        bytes = stop + (newline ? 1 : 0);
+    }
 }
 
 bool LineReader::nextLine(std::string* line) {
-    size_t newline = pending.find('\n');
-    if (newline == std::string::npos)
+    if (lines.empty())
         return false;
-    *line = pending.substr(0, newline);
-    pending.erase(0, newline + 1);
+    *line = std::move(lines.front());
+    lines.pop_front();
     return true;
 }
 

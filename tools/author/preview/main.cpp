@@ -11,6 +11,7 @@
 #include "tools/lib/authoring/demo_directory.h"
 #include "tools/lib/authoring/file_paths.h"
 #include "tools/lib/authoring/frame_clock.h"
+#include "tools/lib/authoring/safe_output.h"
 #include "tools/lib/lint/timeline_lint.h"
 #include "tools/lib/png/png_writer.h"
 #include "tools/lib/seekable_player/seekable_player.h"
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -51,7 +53,7 @@ public:
     }
     int64_t now() const {
         if (music)
-            return FSOUND_Stream_GetTime(music);
+            return sound::streamTimeMs(music);
         if (paused)
             return base;
         return base +
@@ -68,7 +70,7 @@ public:
             channel = FSOUND_Stream_Play(-1, music);
         }
         FSOUND_SetPaused(channel, 1);
-        FSOUND_Stream_SetTime(music, static_cast<int>(milliseconds));
+        FSOUND_Stream_SetTime(music, authoring::saturatedMilliseconds(milliseconds));
         if (play)
             FSOUND_SetPaused(channel, 0);
     }
@@ -310,8 +312,12 @@ void Preview::command(const std::string& line) {
         break;
     case preview::Command::kShot: {
         // The frame as the scenes drew it, without the display over it.
-        std::string error =
-            authoring::writeRgbPng(request.path, sceneFrame.data(), kWindowWidth, kWindowHeight);
+        std::string error = authoring::refuseDemoInput(request.path, timelinePath);
+        if (error.empty())
+            error = authoring::writeAtomically(request.path, [&](const std::string& temporary) {
+                return authoring::writeRgbPng(temporary, sceneFrame.data(), kWindowWidth,
+                                              kWindowHeight);
+            });
         answer = error.empty() ? "ok " + request.path : "error: " + error;
         break;
     }
@@ -450,10 +456,13 @@ int main(int argc, char** argv) {
         return kFailed;
     }
     int status;
-    {
+    try {
         authoring::SeekablePlayer session(demo.timelineText, options.fps);
         Preview preview(options, demo, &session);
         status = preview.run();
+    } catch (const std::bad_alloc&) {
+        std::fputs("solvane-preview: out of memory\n", stderr);
+        status = kFailed;
     }
     host::closeToolWindow();
     return status;

@@ -8,6 +8,7 @@
 #include "tools/benches/soak/memory_figures.h"
 #include "tools/lib/authoring/command_line.h"
 #include "tools/lib/authoring/demo_directory.h"
+#include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/common/tool_info.h"
 #include "tools/lib/servers/private_servers.h"
 
@@ -106,8 +107,9 @@ void printPlan(const SoakOptions& options, int64_t lastFrame, float timelineEnd)
 
 // The last frame of the timeline at `fps`: the one before the first past its end.
 int64_t lastFrameOf(const DemoPlayer& player, int fps) {
+    const float end = authoring::usableTimelineEnd(player.end());
     int64_t frame = 0;
-    while (!player.pastTheEnd(FixedFrameClock::frameMilliseconds(frame + 1, fps)))
+    while (!pastTimelineEnd(FixedFrameClock::frameMilliseconds(frame + 1, fps), end))
         ++frame;
     return frame;
 }

@@ -1,6 +1,7 @@
 // The directory checks, the one reading of the timeline and the files' stamp.
 #include "tools/lib/authoring/demo_directory.h"
 
+#include "framework/input_file.h"
 #include "framework/script.h"
 #include "tools/lib/authoring/file_paths.h"
 
@@ -58,7 +59,7 @@ std::string openDemoDirectory(const std::string& directory, const std::string& t
 
 std::string readTimeline(const std::string& path, std::string* text) {
     if (int error = tarvo64k::readTimelineFile(path.c_str(), text))
-        return path + ": cannot read the timeline: " + std::strerror(error);
+        return path + ": cannot read the timeline: " + tarvo64k::inputErrorText(error);
     return "";
 }
 

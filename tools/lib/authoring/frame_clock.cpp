@@ -3,6 +3,8 @@
 
 #include "host/demo_player.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -15,9 +17,22 @@ int64_t firstFrameAtOrAfter(int64_t milliseconds, int fps) {
     return (milliseconds * fps + 999) / 1000;
 }
 
+float usableTimelineEnd(float end) {
+    if (std::isnan(end))
+        return 0;
+    return std::min(end, kLongestSeconds);
+}
+
+int saturatedMilliseconds(int64_t milliseconds) {
+    return static_cast<int>(std::clamp<int64_t>(milliseconds, INT_MIN, INT_MAX));
+}
+
 int64_t millisecondsAtOrAfter(double seconds) {
+    const double beyondAll = 2.0 * kLongestSeconds;
+    if (!(seconds > -beyondAll))
+        seconds = std::isnan(seconds) ? 0 : -beyondAll;
     // NOTE: 0.7 s is 699.99999999999994 ms in binary; the microsecond of slack keeps it 700.
-    return static_cast<int64_t>(std::ceil(seconds * 1000.0 - 1e-3));
+    return static_cast<int64_t>(std::ceil(std::min(seconds, beyondAll) * 1000.0 - 1e-3));
 }
 
 bool pastTheEnd(int64_t frame, int fps, float timelineEnd) {

@@ -34,12 +34,13 @@ std::string describeEffects(const std::vector<std::string>& effectNames,
                             const std::vector<int>& indexes) {
     if (indexes.empty())
         return "(nothing)";
+    // A table row or a caption, never a page: thousands of effects can be active at once.
+    constexpr size_t kMostNamed = 8;
     std::string text;
-    for (int index : indexes) {
-        if (!text.empty())
-            text += ", ";
-        text += effectNames[static_cast<size_t>(index)];
-    }
+    for (size_t i = 0; i < indexes.size() && i < kMostNamed; ++i)
+        text += (i ? ", " : "") + effectNames[static_cast<size_t>(indexes[i])];
+    if (indexes.size() > kMostNamed)
+        text += " and " + std::to_string(indexes.size() - kMostNamed) + " more";
     return text;
 }
 

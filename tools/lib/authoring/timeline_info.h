@@ -20,7 +20,8 @@ void activeEffects(const tarvo64k::Script& script, float time, std::vector<int>*
 // puts stand-ins in front of the scenes.
 std::vector<std::string> effectSceneNames(const tarvo64k::Script& script);
 
-// "background, twister" for those effects; "(nothing)" for none.
+// "background, twister" for those effects, the first 8 named and then "and N more";
+// "(nothing)" for none.
 std::string describeEffects(const std::vector<std::string>& effectNames,
                             const std::vector<int>& indexes);
 

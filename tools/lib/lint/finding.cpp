@@ -19,6 +19,7 @@ std::string docSection(const Finding& finding) {
         return docs::kMusic;
     case FindingKind::NoCaptureToShow:
         return docs::kCapture;
+    case FindingKind::TimeOutOfReach:
     case FindingKind::TriggerTiming:
     case FindingKind::TriggerNeverFires:
         return docs::kTimes;

@@ -26,6 +26,7 @@ enum class FindingKind {
     // What the scenes and the music make of the records.
     EffectNeverPaints,
     PastTheMusic,
+    TimeOutOfReach,
     NoCaptureToShow,
     TriggerTiming,
     TriggerNeverFires,

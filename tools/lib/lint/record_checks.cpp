@@ -1,5 +1,6 @@
 // The checks on what the demo's reader keeps: trigger times and values against what each
 // scene reads, effects against the music's end and the captures they show.
+#include "tools/lib/authoring/frame_clock.h"
 #include "tools/lib/lint/name_suggestion.h"
 #include "tools/lib/lint/timeline_lint.h"
 
@@ -120,6 +121,7 @@ struct Check {
     void trigger(const Effect& effect, const Trigger& trigger, unsigned int position);
     void triggerName(const SceneInfo& scene, const Trigger& trigger, unsigned int position);
     void effectAgainstMusic(const Effect& effect, unsigned int position);
+    void effectWithinReach(const Effect& effect, unsigned int position);
     void records();
 };
 
@@ -199,6 +201,18 @@ void Check::effectAgainstMusic(const Effect& effect, unsigned int position) {
                 " s play in silence");
 }
 
+void Check::effectWithinReach(const Effect& effect, unsigned int position) {
+    const float longest = authoring::kLongestSeconds;
+    const bool startBeyond = std::fabs(effect.start) > longest;
+    if (!startBeyond && !(std::fabs(effect.end) > longest && effect.end > effect.start))
+        return;
+    add(FindingKind::TimeOutOfReach, position,
+        std::string("effect ") + (startBeyond ? "starts" : "ends") + " at " +
+            seconds(startBeyond ? effect.start : effect.end) + " s, beyond " + seconds(longest) +
+            " s (4:33:04), past which seconds lose the millisecond; the preview and the "
+            "capture stop there");
+}
+
 bool captureActiveAt(const Script& script, size_t before, float time) {
     for (size_t i = 0; i < before; ++i) {
         const Effect& effect = *script.effects[i];
@@ -213,6 +227,7 @@ void Check::records() {
     for (size_t i = 0; i < script.effects.size(); ++i) {
         const Effect& effect = *script.effects[i];
         unsigned int position = heard.positions.at(&effect);
+        effectWithinReach(effect, position);
         if (!(effect.end > effect.start)) {
             add(FindingKind::EffectNeverPaints, position,
                 "effect ends at " + seconds(effect.end) + " s, not after its start at " +

@@ -15,10 +15,13 @@ std::string writeRgbPng(const std::string& path, const unsigned char* rgb, int w
         return path + ": " + std::strerror(errno);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
+    errno = 0;
     if (!info || setjmp(png_jmpbuf(png))) {
+        // A failed write (a full disk) leaves its errno; an encoding failure none.
+        const int error = errno;
         png_destroy_write_struct(&png, info ? &info : nullptr);
         std::fclose(file);
-        return path + ": could not encode the PNG";
+        return path + ": " + (error ? std::strerror(error) : "could not encode the PNG");
     }
     png_init_io(png, file);
     // Fast enough to keep up with the renderer; the frames are for looking at, not archiving.

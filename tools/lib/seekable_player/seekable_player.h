@@ -8,6 +8,7 @@
 
 #include "framework/script.h"
 #include "host/demo_player.h"
+#include "tools/lib/authoring/frame_clock.h"
 
 #include <cstdint>
 #include <string>
@@ -31,7 +32,7 @@ public:
     int64_t frameForSeek(double seconds) const;
     int64_t frameAt(int64_t milliseconds) const;
     // Where the timeline ends, in seconds; the last frame before it.
-    float end() const { return player.end(); }
+    float end() const { return authoring::usableTimelineEnd(player.end()); }
     int64_t lastFrame() const;
 
     // Draws frame `target` (0 onwards) into the back buffer, building the demo again first

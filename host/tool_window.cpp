@@ -72,6 +72,7 @@ std::string openToolWindow(const char* title) {
 }
 
 void closeToolWindow() {
+    releaseOffscreenFrame();
     killGLWindow();
     lost = false;
 }
@@ -86,16 +87,16 @@ WindowStatus presentFrame() {
 
 void readFrame(PixelLayout layout, RowOrder order, std::vector<unsigned char>* pixels) {
     const int channels = layout == PixelLayout::kRgb ? 3 : 4;
-    const size_t rowBytes = static_cast<size_t>(kWindowWidth) * channels;
-    pixels->resize(rowBytes * kWindowHeight);
-    glReadBuffer(GL_BACK);
+    const int width = toolFrameWidth(), height = toolFrameHeight();
+    const size_t rowBytes = static_cast<size_t>(width) * channels;
+    pixels->resize(rowBytes * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWindowWidth, kWindowHeight, channels == 3 ? GL_RGB : GL_RGBA,
-                 GL_UNSIGNED_BYTE, pixels->data());
+    glReadPixels(0, 0, width, height, channels == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels->data());
     if (order == RowOrder::kBottomUp)
         return;
     unsigned char* top = pixels->data();
-    unsigned char* bottom = top + rowBytes * (kWindowHeight - 1);
+    unsigned char* bottom = top + rowBytes * (height - 1);
     for (; top < bottom; top += rowBytes, bottom -= rowBytes)
         std::swap_ranges(top, top + rowBytes, bottom);
 }

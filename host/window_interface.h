@@ -103,8 +103,8 @@ enum class RowOrder {
     kBottomUp, // as GL reads them
 };
 
-// The 800 × 600 back buffer, 8 bits a channel. `pixels` is resized to fit, so a caller that
-// keeps it allocates once.
+// The frame, 8 bits a channel: the 800 × 600 back buffer, or the off-screen frame at the
+// tool's scale. `pixels` is resized to fit, so a caller that keeps it allocates once.
 void readFrame(PixelLayout layout, RowOrder order, std::vector<unsigned char>* pixels);
 
 // [SECTION] The window as a tool opens it
@@ -116,5 +116,13 @@ void readFrame(PixelLayout layout, RowOrder order, std::vector<unsigned char>* p
 // is ignored, so that writing to the gone server fails instead). Returns "" or one line.
 std::string openToolWindow(const char* title);
 void closeToolWindow();
+
+// Renders the tool's frames at `scale` times 800 × 600 (1 to 3): above 1, off screen in a
+// framebuffer object, so the display's size does not matter, with the pixel scale of the
+// scenes (gfx/pixel_scale.h) to match; 1 keeps the window's back buffer. Call after
+// openToolWindow and before the scenes are built. Returns "" or one line.
+std::string setToolFrameScale(int scale);
+int toolFrameWidth();
+int toolFrameHeight();
 
 } // namespace host

@@ -50,3 +50,8 @@ int releaseXErrors(Display* display); // the error code seen since grabXErrors, 
 // of ending the process.
 
 bool displayLost();
+
+// [SECTION] offscreen_frame.cpp
+
+// Back to the window's back buffer at scale 1; the tool window calls it before closing.
+void releaseOffscreenFrame();

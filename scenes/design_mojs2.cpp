@@ -2,6 +2,8 @@
 // 2.4, where the screen's half-height is about 0.99.
 #include "scenes/design_mojs2.h"
 
+#include "gfx/pixel_scale.h"
+
 #include <GL/gl.h>
 
 #include <cmath>
@@ -32,7 +34,7 @@ void DesignMojs2::paint(float elapsed, float, float) {
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     // Thinner than a pixel: GL draws its thinnest line.
-    glLineWidth(kLineWidth);
+    glLineWidth(scaledLineWidth(kLineWidth));
     glLoadIdentity();
     glTranslatef(1.096f, -0.9f, -2.4f);
     glColor3f(1.0f, 1.0f, 1.0f);

@@ -1,6 +1,7 @@
 // "greetings": the turning column of picture bands and its outlines.
 #include "scenes/greetings_scene.h"
 
+#include "gfx/pixel_scale.h"
 #include "gfx/png_loader.h"
 
 #include <GL/gl.h>
@@ -83,7 +84,7 @@ void GreetingsScene::paint(float elapsed, float, float) {
     glColor3f(1.0f, 1.0f, 0.2f);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -6.0f);
-    glLineWidth(4.0f);
+    glLineWidth(scaledLineWidth(4.0f));
 
     // Bands centred at heights 1.5 down to -1.5: one column 4 high. Degrees per second: -45,
     // with a wobble of +-22.5.

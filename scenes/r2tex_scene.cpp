@@ -8,7 +8,7 @@
 R2texScene::R2texScene() {
     glGenTextures(1, &render_texture);
     // Cleared so that a transition shown before the first capture shows black.
-    pixelBuffer = new unsigned char[kCaptureBytes]();
+    pixelBuffer = new unsigned char[captureBytes()]();
     glBindTexture(GL_TEXTURE_2D, render_texture);
     specifyCaptureTexture(pixelBuffer);
 }

@@ -10,7 +10,7 @@
 RadialBlur::RadialBlur() : amount(0.9f), step(1.05f) {
     glGenTextures(1, &texture);
     // Cleared, so the first frame of the first window blends in black.
-    pixelBuffer = new unsigned char[kCaptureBytes]();
+    pixelBuffer = new unsigned char[captureBytes()]();
     glBindTexture(GL_TEXTURE_2D, texture);
     specifyCaptureTexture(pixelBuffer);
     quadList = compileScreenQuad();

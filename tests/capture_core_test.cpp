@@ -4,6 +4,8 @@
 #include "host/demo_player.h"
 #include "tests/recording_callback.h"
 #include "tools/author/capture/capture_plan.h"
+#include "tools/author/capture/chapters.h"
+#include "tools/author/capture/frame_pipe.h"
 #include "tools/author/capture/frame_stats.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
@@ -13,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace capture;
@@ -63,6 +67,9 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
         {"--shot", "1:a.jpg"},
         {"--sheet", "sheet"},
         {"--video", "clip.gif"},
+        {"--bench", "--preset", "web"},
+        {"--video", "a.mp4", "--preset", "slow"},
+        {"--video", "a.mp4", "--crf", "52"},
     };
     for (const auto& words : mistakes) {
         Options fresh;
@@ -78,6 +85,9 @@ TEST(CaptureOptions, ReadsEveryFormAndRejectsMistakesInOneLine) {
               "--video clip.gif: no video format is written as '.gif'; use .mp4, .mov, .mkv, "
               ".avi or .webm");
 
+    Options draft;
+    ASSERT_EQ(parse({"--video", "a.webm", "--preset", "draft", "--crf", "63"}, &draft), "");
+    EXPECT_TRUE(draft.preset == VideoPreset::Draft && draft.crf == 63);
     for (const char* name : {"a.MP4", "a.mov", "a.mkv", "a.avi", "a.webm"}) {
         Options video;
         EXPECT_EQ(parse({"--video", name, "--shot", "1:b.PNG"}, &video), "") << name;
@@ -232,6 +242,51 @@ TEST(CaptureTimeline, ActiveEffectsAreExactlyTheOnesThatPaint) {
     // A bench row names a few, however many effects paint at once.
     EXPECT_EQ(describeEffects(std::vector<std::string>(3000000, "x"), std::vector<int>(3000000)),
               "x, x, x, x, x, x, x, x and 2999992 more");
+}
+
+TEST(CaptureChapters, MetadataCoversTheVideosRangeOnly) {
+    const std::vector<Chapter> chapters = {
+        {4000, "late"}, {0, "intro"}, {1000, "a=b;#\\"}, {2500, "past"}};
+    const std::string head = ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\n";
+    EXPECT_EQ(chapterMetadata(chapters, 1500, 2500),
+              head + "START=0\nEND=1000\ntitle=a\\=b\\;\\#\\\\\n");
+    EXPECT_EQ(chapterMetadata(chapters, 5000, 6000), head + "START=0\nEND=1000\ntitle=late\n");
+    EXPECT_EQ(chapterMetadata(chapters, 0, 1000), head + "START=0\nEND=1000\ntitle=intro\n");
+    EXPECT_EQ(chapterMetadata({{3000, "after"}}, 0, 3000), "");
+}
+
+TEST(CaptureFramePipe, QueuesAheadOfASlowReaderInOrderAndReportsOneThatLeft) {
+    std::signal(SIGPIPE, SIG_IGN);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    FramePipe frames;
+    frames.start(fds[1]);
+    // Each frame is larger than the pipe holds, and nothing reads yet: pushes must not wait
+    // (a wait hangs the test until the harness's time limit).
+    std::vector<unsigned char> frame(256 * 1024);
+    for (unsigned char i = 0; i < 4; ++i) {
+        frame.assign(frame.size(), i);
+        ASSERT_TRUE(frames.push(frame.data(), frame.size()));
+    }
+    std::vector<unsigned char> received(frame.size());
+    for (unsigned char i = 0; i < 4; ++i) {
+        size_t got = 0;
+        while (got < received.size()) {
+            const ssize_t n = read(fds[0], received.data() + got, received.size() - got);
+            ASSERT_GT(n, 0);
+            got += static_cast<size_t>(n);
+        }
+        EXPECT_TRUE(received == std::vector<unsigned char>(frame.size(), i)) << "frame " << int(i);
+    }
+    EXPECT_TRUE(frames.close());
+
+    close(fds[0]); // the reader leaves
+    frames.start(fds[1]);
+    bool taken = true;
+    for (int i = 0; i < 20 && taken; ++i)
+        taken = frames.push(frame.data(), frame.size());
+    EXPECT_FALSE(taken && frames.close());
+    close(fds[1]);
 }
 
 TEST(CaptureStats, PercentilesAndSectionsFollowTheFrames) {

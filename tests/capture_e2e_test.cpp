@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +64,48 @@ struct Picture {
         return bits;
     }
 };
+
+// Peak signal-to-noise ratio in dB of two 800-wide RGB pictures, over the rows and columns
+// [x0, x1) x [y0, y1) (the whole picture by default).
+double psnr(const unsigned char* a, const unsigned char* b, int x0 = 0, int y0 = 0, int x1 = 800,
+            int y1 = 600) {
+    double squares = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int i = x0 * 3; i < x1 * 3; ++i) {
+            const double difference = double(a[y * 2400 + i]) - b[y * 2400 + i];
+            squares += difference * difference;
+        }
+    const double count = 3.0 * (x1 - x0) * (y1 - y0);
+    return squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * count / squares);
+}
+
+// The brightness above the darkest value in [x0, x1) x [y0, y1) of an 800-wide RGB picture:
+// how much line is drawn there, wherever its edges fall.
+double ink(const unsigned char* rgb, int x0, int y0, int x1, int y1) {
+    int darkest = 255;
+    double sum = 0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int y = y0; y < y1; ++y)
+            for (int i = x0 * 3; i < x1 * 3; ++i) {
+                darkest = std::min(darkest, int(rgb[y * 2400 + i]));
+                sum += pass * (rgb[y * 2400 + i] - darkest);
+            }
+    return sum;
+}
+
+// An N x picture averaged over N x N blocks, as a viewer's downscale would.
+std::vector<unsigned char> boxFiltered(const std::vector<unsigned char>& rgb, int n) {
+    std::vector<unsigned char> small(800 * 600 * 3);
+    for (size_t i = 0; i < small.size(); ++i) {
+        const size_t x = i / 3 % 800, y = i / 2400, channel = i % 3;
+        int sum = 0;
+        for (int dy = 0; dy < n; ++dy)
+            for (int dx = 0; dx < n; ++dx)
+                sum += rgb[((y * n + dy) * 800 * n + x * n + dx) * 3 + channel];
+        small[i] = static_cast<unsigned char>((sum + n * n / 2) / (n * n));
+    }
+    return small;
+}
 
 bool exists(const std::string& path) {
     struct stat info;
@@ -132,6 +177,14 @@ protected:
         return status;
     }
     std::string path(const std::string& name) const { return directory + "/" + name; }
+    // ffprobe's answer for FILE, "key=value" a line (or csv with `csv`).
+    std::string probe(const std::string& query, const std::string& file, bool csv = false) {
+        EXPECT_EQ(runCommand("'" + kFfprobe + "' -v error " + query + " -of " +
+                             (csv ? "csv" : "default=noprint_wrappers=1") + " '" + path(file) +
+                             "' >'" + path("probe.txt") + "'"),
+                  0);
+        return readFile(path("probe.txt"));
+    }
 
     // Whether the scene table has the "background" scene the pixel checks rely on.
     bool backgroundBuilt() {
@@ -321,6 +374,101 @@ TEST_F(CaptureEndToEnd, VideoHasTheRangesFramesDurationAndMusic) {
     probe = readFile(path("probe.txt"));
     EXPECT_NE(probe.find("format_name=avi"), std::string::npos) << probe;
     EXPECT_NE(probe.find("codec_name=mp3"), std::string::npos) << probe;
+}
+
+TEST_F(CaptureEndToEnd, WebVideoIsReadyToUploadWithChaptersAndBt709Colours) {
+    mp3tone::ToneOptions tone;
+    tone.seconds = 3;
+    ASSERT_TRUE(mp3tone::writeTone(path("music.mp3"), tone));
+    ASSERT_EQ(capture({"--video", "web.mp4", "--fps", "30", "--to", "2.1", "--shot", "0.4:s.png"}),
+              0)
+        << errors;
+    std::string stream = probe("-show_entries stream=profile,pix_fmt,field_order,color_space,"
+                               "color_primaries,color_transfer,sample_rate,channels",
+                               "web.mp4");
+    for (const char* field : {"profile=High\n", "pix_fmt=yuv420p", "field_order=progressive",
+                              "color_space=bt709", "color_primaries=bt709", "color_transfer=bt709",
+                              "profile=LC", "sample_rate=48000", "channels=2"})
+        EXPECT_NE(stream.find(field), std::string::npos) << field << " in\n" << stream;
+    const std::string video = readFile(path("web.mp4"));
+    EXPECT_LT(video.find("moov"), video.find("mdat")) << "the index comes first";
+
+    // A keyframe every 15 frames, and no frame decoded after one is shown before it.
+    std::istringstream packets(
+        probe("-select_streams v -show_entries packet=pts,flags", "web.mp4", true));
+    std::vector<long> keyframes;
+    long lastKey = -1, frames = 0;
+    for (std::string line; std::getline(packets, line); ++frames) {
+        const long pts = std::atol(line.c_str() + line.find(',') + 1);
+        EXPECT_GE(pts, lastKey) << "a frame refers across the keyframe at " << lastKey;
+        if (line.find(",K") != std::string::npos)
+            keyframes.push_back(lastKey = pts);
+    }
+    EXPECT_EQ(frames, 63);
+    std::string types = probe("-select_streams v -show_entries frame=pict_type", "web.mp4", true);
+    types.erase(std::remove_if(types.begin(), types.end(), [](char c) { return !std::isupper(c); }),
+                types.end());
+    EXPECT_TRUE(types.find("BB") != std::string::npos && types.find("BBB") == std::string::npos)
+        << "two B-frames in a row at most: " << types;
+    ASSERT_EQ(keyframes.size(), 5u);
+    for (size_t i = 1; i < keyframes.size(); ++i)
+        EXPECT_EQ(keyframes[i] - keyframes[i - 1], keyframes[1]) << "GOP " << i;
+
+    // A chapter for each run of frames with the same effects, in MP4 and MKV alike.
+    ASSERT_EQ(capture({"--video", "web.mkv", "--preset", "draft", "--fps", "30", "--to", "2.1"}), 0)
+        << errors;
+    for (const char* file : {"web.mp4", "web.mkv"}) {
+        std::istringstream rows(probe("-show_entries chapter=start_time:chapter_tags=title", file));
+        std::string starts, titles;
+        for (std::string row; std::getline(rows, row);)
+            (row.find("start_time=") == 0 ? starts : titles) += row.substr(row.find('=') + 1) + " ";
+        EXPECT_EQ(starts, "0.000000 1.000000 2.000000 2.066000 ") << file;
+        EXPECT_EQ(titles, "background background (nothing) background ") << file;
+    }
+
+    // The frame shown at 0.4 s decodes to the shot within the codec's error.
+    ASSERT_EQ(runCommand("'" + kFfmpeg + "' -v error -i '" + path("web.mp4") +
+                         "' -vf 'select=eq(n\\,12)' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" +
+                         path("frame.rgb") + "'"),
+              0);
+    Picture shot;
+    ASSERT_TRUE(shot.read(path("s.png")));
+    const std::string decoded = readFile(path("frame.rgb"));
+    ASSERT_EQ(decoded.size(), shot.rgb.size());
+    EXPECT_GE(psnr(reinterpret_cast<const unsigned char*>(decoded.data()), shot.rgb.data()), 40);
+}
+
+TEST_F(CaptureEndToEnd, DoubleScaleIsTheSamePictureSharper) {
+    // The pixel-measured scenes: the meter's thinnest lines, a capture shattered, the blur's
+    // feedback.
+    // The twister's missing picture shows white: dimmed, so that the meter's white shows.
+    writeFile(path("script.odml"), "<effect start=\"0\" end=\"2\" name=\"twister\"/>\n"
+                                   "<effect start=\"0\" end=\"2\" name=\"background\">\n"
+                                   "  <trigger name=\"r\" value=\"0\"/><trigger name=\"g\" "
+                                   "value=\"0\"/>\n  <trigger name=\"b\" value=\"0\"/>"
+                                   "<trigger name=\"a\" value=\"0.7\"/>\n</effect>\n"
+                                   "<effect start=\"0\" end=\"2\" name=\"designmojs2\"/>\n"
+                                   "<effect start=\"0.5\" end=\"1\" name=\"render2texture\"/>\n"
+                                   "<effect start=\"0.5\" end=\"1\" name=\"crash\"/>\n"
+                                   "<effect start=\"1\" end=\"2\" name=\"particles\"/>\n"
+                                   "<effect start=\"1\" end=\"2\" name=\"radialblur\"/>\n");
+    const std::vector<std::string> times = {"0.3", "0.8", "1.5", "1.9"};
+    for (const char* scale : {"1", "2"}) {
+        std::vector<std::string> arguments = {"--fps", "30", "--scale", scale};
+        for (const std::string& time : times)
+            arguments.insert(arguments.end(), {"--shot", time + ":" + scale + "x" + time + ".png"});
+        ASSERT_EQ(capture(arguments), 0) << errors;
+    }
+    for (const std::string& time : times) {
+        Picture one, two;
+        ASSERT_TRUE(one.read(path("1x" + time + ".png")) && two.read(path("2x" + time + ".png")));
+        ASSERT_EQ(two.width * 10000 + two.height, 1600 * 10000 + 1200);
+        const std::vector<unsigned char> down = boxFiltered(two.rgb, 2);
+        EXPECT_GE(psnr(down.data(), one.rgb.data()), 30) << time << " s";
+        EXPECT_NEAR(ink(down.data(), 720, 530, 790, 580) / ink(one.rgb.data(), 720, 530, 790, 580),
+                    1, 0.2)
+            << "the meter's lines at " << time << " s";
+    }
 }
 
 TEST_F(CaptureEndToEnd, SignalsStopTheRunWithTheirOwnStatus) {

@@ -47,8 +47,8 @@ void printProfile(std::FILE* out, const BenchFigures& figures, double frameTotal
 void printBench(std::FILE* out, const BenchFigures& figures) {
     std::fprintf(out, "Solvane frame times\n");
     std::fprintf(out, "  timeline  %s\n", figures.timeline.c_str());
-    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), kWindowWidth,
-                 kWindowHeight);
+    std::fprintf(out, "  renderer  %s, %dx%d\n", figures.renderer.c_str(), figures.width,
+                 figures.height);
     std::fprintf(out, "  range     frames %lld-%lld, %s-%s at %d fps\n",
                  static_cast<long long>(figures.firstFrame),
                  static_cast<long long>(figures.lastFrame),
@@ -65,6 +65,14 @@ void printBench(std::FILE* out, const BenchFigures& figures) {
     printSections(out, figures);
     if (figures.profiled)
         printProfile(out, figures, overall.total);
+}
+
+void printRunTimes(std::FILE* out, const RunTimes& times) {
+    std::fprintf(out,
+                 "solvane-capture: %lld frames in %.1f s: rendering %.1f s, reading back %.1f s, "
+                 "waiting on the encoder %.1f s\n",
+                 static_cast<long long>(times.frames), times.wallMs / 1000, times.renderMs / 1000,
+                 times.readBackMs / 1000, times.encoderWaitMs / 1000);
 }
 
 } // namespace capture

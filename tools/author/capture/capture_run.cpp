@@ -4,6 +4,7 @@
 
 #include "host/demo_player.h"
 #include "host/window_interface.h"
+#include "tools/author/capture/chapters.h"
 #include "tools/author/capture/contact_sheet.h"
 #include "tools/author/capture/progress_bar.h"
 #include "tools/author/capture/scene_profiler.h"
@@ -72,6 +73,9 @@ private:
     std::unique_ptr<ContactSheet> sheet;
     std::vector<unsigned char> pixels;
     std::vector<int> active;
+
+public:
+    RunTimes times;
 };
 
 std::string Loop::startOutputs() {
@@ -93,11 +97,16 @@ std::string Loop::startOutputs() {
     videoJob.output = outputs.stage(options.video);
     videoJob.format = videoFormatFor(options.video);
     videoJob.music = job.musicPath;
-    videoJob.width = kWindowWidth;
-    videoJob.height = kWindowHeight;
+    videoJob.width = renderer.width();
+    videoJob.height = renderer.height();
     videoJob.fps = plan.fps;
     videoJob.audioStartMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
     videoJob.frameCount = plan.rangeFrames();
+    videoJob.preset = options.preset;
+    videoJob.crf = options.crf;
+    videoJob.chapters =
+        chapterMetadata(effectRunChapters(script, effectNames, plan), videoJob.audioStartMs,
+                        FixedFrameClock::frameMilliseconds(plan.rangeEnd, plan.fps));
     return video.start(videoJob);
 }
 
@@ -109,8 +118,10 @@ std::string Loop::deliver(int64_t frame, int64_t milliseconds) {
         (nextThumbnail < plan.sheetFrames.size() && plan.sheetFrames[nextThumbnail] == frame);
     if (!wanted)
         return "";
+    Clock::time_point readStart = Clock::now();
     renderer.read(&pixels);
-    const int width = kWindowWidth, height = kWindowHeight;
+    times.readBackMs += millisecondsBetween(readStart, Clock::now());
+    const int width = renderer.width(), height = renderer.height();
     for (; nextShot < shots.size() && shots[nextShot].frame == frame; ++nextShot) {
         std::string error = authoring::writeRgbPng(outputs.stage(shots[nextShot].path),
                                                    pixels.data(), width, height);
@@ -168,6 +179,8 @@ std::string Loop::renderFrame(int64_t frame) {
     error = renderer.present();
     if (!error.empty())
         return error;
+    times.renderMs +=
+        millisecondsBetween(drawStart, drawEnd) + millisecondsBetween(swapStart, Clock::now());
     if (measured) {
         renderer.finishGpu();
         double frameMs =
@@ -178,6 +191,7 @@ std::string Loop::renderFrame(int64_t frame) {
 }
 
 std::string Loop::finishOutputs() {
+    times.encoderWaitMs = video.waitedMs();
     std::string error = video.finish();
     if (error.empty() && sheet)
         error = sheet->write(outputs.stage(options.sheet));
@@ -188,6 +202,7 @@ std::string Loop::finishOutputs() {
 }
 
 std::string Loop::run() {
+    const Clock::time_point start = Clock::now();
     std::string error = startOutputs();
     ProgressBar progress(plan.lastFrame + 1);
     for (int64_t frame = 0; error.empty() && frame <= plan.lastFrame; ++frame) {
@@ -198,9 +213,12 @@ std::string Loop::run() {
         progress.update(frame + 1);
     }
     progress.finish();
+    times.frames = plan.lastFrame + 1;
     if (!error.empty())
         return error;
-    return finishOutputs();
+    error = finishOutputs();
+    times.wallMs = millisecondsBetween(start, Clock::now());
+    return error;
 }
 
 } // namespace
@@ -209,10 +227,14 @@ std::string runCapture(const CaptureJob& job, tarvo64k::Script& script, DemoRend
                        OutputFiles& outputs, BenchFigures* figures) {
     Loop loop(job, script, renderer, outputs, figures);
     std::string error = loop.run();
+    if (figures)
+        figures->times = loop.times;
     if (error.empty() && figures && job.options->bench) {
         figures->timeline = job.scriptPath;
         figures->renderer = renderer.rendererName();
         figures->fps = job.plan->fps;
+        figures->width = renderer.width();
+        figures->height = renderer.height();
         figures->firstFrame = job.plan->rangeFirst;
         figures->lastFrame = job.plan->rangeEnd - 1;
         figures->firstMs = FixedFrameClock::frameMilliseconds(figures->firstFrame, figures->fps);

@@ -11,11 +11,14 @@
 
 namespace capture {
 
-std::string DemoRenderer::open(const std::string& timelineText) {
+std::string DemoRenderer::open(const std::string& timelineText, int scale) {
     std::string error = host::openToolWindow("Solvane capture");
     if (!error.empty())
         return error;
     windowOpen = true;
+    error = host::setToolFrameScale(scale);
+    if (!error.empty())
+        return error;
     host::HeldOutput sceneLines(true);
     player.build(timelineText);
     buildLines = sceneLines.release();
@@ -26,6 +29,14 @@ DemoRenderer::DemoRenderer() : player(script) {}
 
 void DemoRenderer::draw(int64_t milliseconds) {
     player.drawAt(musicSeconds(milliseconds));
+}
+
+int DemoRenderer::width() const {
+    return host::toolFrameWidth();
+}
+
+int DemoRenderer::height() const {
+    return host::toolFrameHeight();
 }
 
 void DemoRenderer::read(std::vector<unsigned char>* rgb) {

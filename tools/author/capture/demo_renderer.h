@@ -22,11 +22,15 @@ public:
     // standard output, are held back and shown on standard error only if the window fails.
     // What the scenes print while they load (missing pictures and the like) is kept in
     // buildLines, for the caller to show once it knows the run goes ahead.
-    std::string open(const std::string& timelineText);
+    // At `scale` above 1 the frames are drawn off screen, that many times 800 x 600.
+    std::string open(const std::string& timelineText, int scale = 1);
     std::string buildLines;
     // One frame at `milliseconds` of music, as drawDemo draws it: into the back buffer.
     void draw(int64_t milliseconds);
-    // The back buffer as RGB rows, top row first.
+    // The frame's size in pixels.
+    int width() const;
+    int height() const;
+    // The frame as RGB rows, top row first.
     void read(std::vector<unsigned char>* rgb);
     // Shows the frame; "" or why the window is gone.
     std::string present();

@@ -159,7 +159,7 @@ std::string run(capture::Options options) {
 
     capture::DemoRenderer renderer;
     capture::BenchFigures figures;
-    error = renderer.open(demo.timelineText);
+    error = renderer.open(demo.timelineText, options.scale);
     // The frames follow from the timeline's end, known once the demo is built; what the
     // scenes said while loading belongs with the diagnostics of a run that goes ahead.
     if (error.empty())
@@ -181,6 +181,8 @@ std::string run(capture::Options options) {
         return error;
     if (options.bench)
         capture::printBench(stdout, figures);
+    if (!options.video.empty())
+        capture::printRunTimes(stderr, figures.times);
     return "";
 }
 

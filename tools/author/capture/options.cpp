@@ -17,6 +17,8 @@ using authoring::parseSeconds;
 
 constexpr int kMaxFps = 1000; // above it, several frames would share one millisecond
 constexpr int kMaxColumns = 64;
+constexpr int kMaxScale = 3;
+constexpr int kMaxH264Crf = 51, kMaxVp9Crf = 63;
 
 // libpng writes the pictures, so a picture must be named as a PNG file.
 std::string checkPngName(const std::string& option, const std::string& path) {
@@ -56,6 +58,9 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     else if (name == "--fps") {
         if (!parseCount(value, 1, kMaxFps, &options->fps))
             return "--fps " + value + ": expected a whole number from 1 to 1000";
+    } else if (name == "--scale") {
+        if (!parseCount(value, 1, kMaxScale, &options->scale))
+            return "--scale " + value + ": expected 1, 2 or 3";
     } else if (name == "--from" || name == "--to") {
         bool from = name == "--from";
         // A time, or else the name of a section or marker (it cannot start with a digit).
@@ -77,6 +82,12 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     else if (name == "--video") {
         options->video = value;
         return checkVideoName(value);
+    } else if (name == "--preset") {
+        if (!videoPresetNamed(value, &options->preset))
+            return "--preset " + value + ": expected web or draft";
+    } else if (name == "--crf") {
+        if (!parseCount(value, 0, kMaxVp9Crf, &options->crf))
+            return "--crf " + value + ": expected a whole number from 0 to 63";
     } else if (name == "--sheet") {
         options->sheet = value;
         return checkPngName("--sheet " + value, value);
@@ -91,9 +102,15 @@ std::string applyOption(const std::string& name, const std::string& value, Optio
     return "";
 }
 
-std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven) {
+std::string checkCombinations(const Options& options, bool everyGiven, bool columnsGiven,
+                              bool presetGiven) {
     if ((everyGiven || columnsGiven) && options.sheet.empty())
         return std::string(everyGiven ? "--every" : "--columns") + " needs --sheet";
+    if ((presetGiven || options.crf != kPresetCrf) && options.video.empty())
+        return std::string(presetGiven ? "--preset" : "--crf") + " needs --video";
+    const VideoFormat* format = videoFormatFor(options.video);
+    if (format && format->h264 && options.crf > kMaxH264Crf)
+        return "--crf " + std::to_string(options.crf) + ": H.264 takes 0 to 51";
     bool named = !options.fromName.empty() || !options.toName.empty();
     if (options.hasFrom && options.hasTo && !named && options.to <= options.from)
         return "--to must be later than --from";
@@ -106,11 +123,11 @@ std::string checkCombinations(const Options& options, bool everyGiven, bool colu
 } // namespace
 
 std::string parseOptions(int argc, char** argv, Options* options) {
-    static const authoring::OptionNames kNames = {{"--bench", "--profile"},
-                                                  {"--dir", "--script", "--fps", "--from", "--to",
-                                                   "--shot", "--frames", "--video", "--sheet",
-                                                   "--every", "--columns"}};
-    bool everyGiven = false, columnsGiven = false;
+    static const authoring::OptionNames kNames = {
+        {"--bench", "--profile"},
+        {"--dir", "--script", "--fps", "--scale", "--from", "--to", "--shot", "--frames", "--video",
+         "--preset", "--crf", "--sheet", "--every", "--columns"}};
+    bool everyGiven = false, columnsGiven = false, presetGiven = false;
     InfoRequest info = InfoRequest::NoInfo;
     std::string error = authoring::readOptions(
         argc, argv, kNames, &info, [&](const std::string& name, const std::string& value) {
@@ -118,6 +135,7 @@ std::string parseOptions(int argc, char** argv, Options* options) {
             options->profile |= name == "--profile";
             everyGiven |= name == "--every";
             columnsGiven |= name == "--columns";
+            presetGiven |= name == "--preset";
             return applyOption(name, value, options);
         });
     options->help = info == InfoRequest::Help;
@@ -125,7 +143,7 @@ std::string parseOptions(int argc, char** argv, Options* options) {
     if (!error.empty() || options->help || options->version)
         return error;
     options->bench |= options->profile;
-    return checkCombinations(*options, everyGiven, columnsGiven);
+    return checkCombinations(*options, everyGiven, columnsGiven, presetGiven);
 }
 
 const char* usageText() {
@@ -139,6 +157,8 @@ Input:
   --dir DIR           run in the demo directory DIR (default: the current directory)
   --script FILE       read this timeline instead of DIR/script.odml
   --fps N             frames per second, 1 to 1000 (default 60)
+  --scale N           render natively at N x 800 by N x 600, N = 1, 2 or 3 (default 1):
+                      the same picture, sharper, off screen whatever the display's size
   --from S, --to S    the range in seconds, from <= t < to (default 0 and the timeline's end);
                       S may be the name of a section of the music's cue sheet (music.cues)
                       or of a "<!-- marker SECONDS NAME -->" comment in the timeline
@@ -148,7 +168,13 @@ Output (any combination; paths are relative to where you run the tool):
   --frames DIR        save every frame of the range as DIR/frame-000000.png ...
   --video FILE        encode the range with ffmpeg with its slice of music.mp3, in the
                       format the name asks for: .mp4, .mov or .mkv (H.264 and AAC), .avi
-                      (H.264 and MP3) or .webm (VP9 and Opus)
+                      (H.264 and MP3) or .webm (VP9 and Opus); the sound at 48 kHz, the
+                      colours BT.709, and a chapter for each run of frames with the same
+                      active effects (MP4, MOV, MKV and WebM)
+    --preset P        web (default): ready to upload: H.264 High, a closed GOP of half a
+                      second, 2 B-frames, AAC-LC, the index first; draft: fast, for checking
+    --crf Q           quality, lower is better: 0 to 51 for H.264 (default 18 for web, 23
+                      for draft), 0 to 63 for VP9 (default 32)
   --sheet FILE.png    a contact sheet of the range, labelled with times and active effects
     --every S         one thumbnail every S seconds (default 5)
     --columns C       thumbnails per row (default 6)

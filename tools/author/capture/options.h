@@ -1,6 +1,7 @@
 // solvane-capture's command line: what to render and where to put it.
 #pragma once
 
+#include "tools/author/capture/video_encoder.h"
 #include "tools/lib/cues/markers.h"
 
 #include <string>
@@ -17,6 +18,7 @@ struct Options {
     std::string directory = "."; // the demo directory the scenes load from
     std::string script;          // the timeline; empty means DIR/script.odml
     int fps = 60;
+    int scale = 1; // the frame is scale x 800 by scale x 600
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // seconds; the range is from <= t < to
     // A section or marker name given instead of seconds, resolved once the demo is open.
@@ -25,6 +27,8 @@ struct Options {
     std::vector<ShotRequest> shots;
     std::string framesDirectory;
     std::string video;
+    VideoPreset preset = VideoPreset::Web;
+    int crf = kPresetCrf;
     std::string sheet;
     double every = 5;
     int columns = 6;

@@ -28,16 +28,17 @@ constexpr int64_t kFramesBetweenInterrupts = 8;
 // drawn again too.
 constexpr float kPartingMargin = 0.001f;
 
-// Only the frame's texels: copies never write the rest, which stays as first uploaded. Rows
-// of 2400 and 3072 bytes need no care for the pixel store alignment.
+// Only the frame's texels (the preview draws at pixel scale 1): copies never write the rest,
+// which stays as first uploaded. Rows of 2400 and 3072 bytes need no care for the pixel store
+// alignment.
 TexturePixels readTexture(unsigned int name) {
-    std::vector<unsigned char> square(kCaptureBytes);
+    std::vector<unsigned char> square(captureBytes());
     glBindTexture(GL_TEXTURE_2D, name);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, square.data());
     constexpr size_t row = 3 * kCapturedWidth;
     auto frame = std::make_shared<std::vector<unsigned char>>(row * kCapturedHeight);
     for (size_t y = 0; y < kCapturedHeight; ++y)
-        std::copy_n(square.data() + y * 3 * kCaptureSize, row, frame->data() + y * row);
+        std::copy_n(square.data() + y * 3 * captureSize(), row, frame->data() + y * row);
     return frame;
 }
 

@@ -425,6 +425,15 @@ TEST_F(CaptureEndToEnd, WebVideoIsReadyToUploadWithChaptersAndBt709Colours) {
         EXPECT_EQ(starts, "0.000000 1.000000 2.000000 2.066000 ") << file;
         EXPECT_EQ(titles, "background background (nothing) background ") << file;
     }
+    // The music's sections and the timeline's markers name the chapters where there are any.
+    writeFile(path("music.cues"), "tempo 0 120 4/4\nsection 1.5 drop\n");
+    writeFile(path("script.odml"), readFile(path("script.odml")) + "<!-- marker 0.5 rise -->\n");
+    ASSERT_EQ(capture({"--video", "named.mkv", "--preset", "draft", "--fps", "30", "--to", "2.1"}),
+              0)
+        << errors;
+    EXPECT_EQ(probe("-show_entries chapter=start_time:chapter_tags=title", "named.mkv"),
+              "start_time=0.000000\nTAG:title=background\nstart_time=0.500000\nTAG:title=rise\n"
+              "start_time=1.500000\nTAG:title=drop\n");
 
     // The frame shown at 0.4 s decodes to the shot within the codec's error.
     ASSERT_EQ(runCommand("'" + kFfmpeg + "' -v error -i '" + path("web.mp4") +

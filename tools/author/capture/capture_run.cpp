@@ -104,8 +104,11 @@ std::string Loop::startOutputs() {
     videoJob.frameCount = plan.rangeFrames();
     videoJob.preset = options.preset;
     videoJob.crf = options.crf;
+    std::vector<Chapter> chapters = namedChapters(job.named, script, effectNames, plan);
+    if (chapters.empty())
+        chapters = effectRunChapters(script, effectNames, plan);
     videoJob.chapters =
-        chapterMetadata(effectRunChapters(script, effectNames, plan), videoJob.audioStartMs,
+        chapterMetadata(std::move(chapters), videoJob.audioStartMs,
                         FixedFrameClock::frameMilliseconds(plan.rangeEnd, plan.fps));
     return video.start(videoJob);
 }

@@ -8,9 +8,11 @@
 #include "tools/author/capture/demo_renderer.h"
 #include "tools/author/capture/options.h"
 #include "tools/author/capture/output_files.h"
+#include "tools/lib/cues/markers.h"
 
 #include <csignal>
 #include <string>
+#include <vector>
 
 namespace capture {
 
@@ -21,9 +23,10 @@ extern volatile std::sig_atomic_t interrupted;
 struct CaptureJob {
     const Options* options;
     const Plan* plan;
-    std::string scriptPath; // absolute
-    std::string musicPath;  // absolute; for --video
-    std::string ffmpeg;     // for --video
+    std::string scriptPath;          // absolute
+    std::string musicPath;           // absolute; for --video
+    std::string ffmpeg;              // for --video
+    std::vector<cues::Marker> named; // the music's sections and the timeline's markers
 };
 
 // Renders and stages every output file in `outputs` (the caller commits them). Fills

@@ -5,6 +5,7 @@
 #include "tools/lib/authoring/timeline_info.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace capture {
 
@@ -35,6 +36,22 @@ std::vector<Chapter> effectRunChapters(const tarvo64k::Script& script,
             continue;
         chapters.push_back({milliseconds, authoring::describeEffects(effectNames, active)});
         previous.swap(active);
+    }
+    return chapters;
+}
+
+std::vector<Chapter> namedChapters(const std::vector<cues::Marker>& named,
+                                   const tarvo64k::Script& script,
+                                   const std::vector<std::string>& effectNames, const Plan& plan) {
+    std::vector<Chapter> chapters;
+    for (const cues::Marker& marker : named)
+        chapters.push_back({std::llround(marker.seconds * 1000), marker.name});
+    const int64_t firstMs = FixedFrameClock::frameMilliseconds(plan.rangeFirst, plan.fps);
+    if (!chapters.empty() && chapters.front().milliseconds > firstMs) {
+        std::vector<int> active;
+        authoring::activeEffects(script, musicSeconds(firstMs), &active);
+        chapters.insert(chapters.begin(),
+                        {firstMs, authoring::describeEffects(effectNames, active)});
     }
     return chapters;
 }

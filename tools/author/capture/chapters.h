@@ -1,10 +1,11 @@
 // A video's chapters: named times on the music's clock, written as ffmpeg's metadata file so
-// that MP4 and Matroska outputs carry them. Any source of named times can feed the writer; the
-// one here makes a chapter of each run of frames with the same active effects.
+// that MP4 and Matroska outputs carry them. The music's sections and the timeline's markers
+// name them where there are any; else each run of frames with the same active effects is one.
 #pragma once
 
 #include "framework/script.h"
 #include "tools/author/capture/capture_plan.h"
+#include "tools/lib/cues/markers.h"
 
 #include <cstdint>
 #include <string>
@@ -22,6 +23,12 @@ struct Chapter {
 std::vector<Chapter> effectRunChapters(const tarvo64k::Script& script,
                                        const std::vector<std::string>& effectNames,
                                        const Plan& plan);
+
+// A chapter at each named time, titled with its name; before the first one, when the range
+// starts earlier, a chapter titled with the effects shown there. Empty when `named` is.
+std::vector<Chapter> namedChapters(const std::vector<cues::Marker>& named,
+                                   const tarvo64k::Script& script,
+                                   const std::vector<std::string>& effectNames, const Plan& plan);
 
 // FFMETADATA text for a video showing music time [firstMs, endMs): each chapter ends where
 // the next begins and the last at the video's end; times count from the video's start. A

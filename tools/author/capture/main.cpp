@@ -142,14 +142,16 @@ std::string run(capture::Options options) {
     authoring::DemoDirectory demo;
     if (error.empty())
         error = authoring::openDemoDirectory(options.directory, options.script, &demo);
+    std::vector<cues::Marker> named;
+    if (error.empty())
+        named = cues::namedTimesOf(demo.directory + "/music.mp3", demo.timelineText);
     if (error.empty() && (!options.fromName.empty() || !options.toName.empty()))
-        error = capture::resolveNamedRange(
-            cues::namedTimesOf(demo.directory + "/music.mp3", demo.timelineText), &options);
+        error = capture::resolveNamedRange(named, &options);
     if (!error.empty())
         return error;
 
     capture::Plan plan;
-    capture::CaptureJob job{&options, &plan, demo.timelinePath, "", ""};
+    capture::CaptureJob job{&options, &plan, demo.timelinePath, "", "", named};
     servers::PrivateXvfb xvfb;
     capture::OutputFiles outputs;
     if ((error = checkOutputs(options, demo.directory, &job, &outputs)).empty())

@@ -134,9 +134,10 @@ void playArpeggio(Buses& buses, const Phrase& phrase, const std::vector<Chord>& 
 }
 
 void playMelody(Buses& buses, const Phrase& phrase, double start, Onsets& heard) {
+    const double hookEvery = kHookBars * kSecondsPerBar;
     for (const Note& note : melody()) {
-        double hookEvery = kHookBars * kSecondsPerBar;
-        if (std::fmod(note.start, hookEvery) == 0)
+        // Exact: a note that opens the hook starts on a whole multiple of its length.
+        if (std::remainder(note.start, hookEvery) == 0)
             heard.push_back({start + note.start, cues::CueKind::hook});
         playLead(buses, start + note.start, note.length * 0.92, note.pitch, 0.8f);
         if (phrase.lead == Lead::doubled)
